@@ -1,0 +1,713 @@
+// Integer arithmetic on mb: storage primitives, comparison, the ring operations,
+// shifts, division and bit-level logic. Results are built in static scratch
+// records and copied out last, so a result may be one of the operands.
+#include "mbMath.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <limits>
+
+#include "fpMath.h"
+#include "mbConv.h"
+
+namespace {
+
+inline int32 absLen(int32 len) { return len < 0 ? -len : len; }
+
+// Words in use with zero top words ignored, so a record that is not in normal
+// form still counts as its value.
+inline int32 effLen(mb const& x) {
+    int32 n = absLen(x.length);
+    while (n > 0 && x.blocks[n - 1] == 0) --n;
+    return n;
+}
+
+inline int32 stripTop(uint32 const* w, int32 n) {
+    while (n > 0 && w[n - 1] == 0) --n;
+    return n;
+}
+
+inline int clz32(uint32 v) { return 32 - NumBits(static_cast<unsigned int>(v)); }
+
+inline void setWords(mb& x, int32 n) {
+    x.length = n;
+    updateWithCare(x);
+}
+
+// Copies a scratch result of n words into z with the given sign.
+inline void store(mb& z, mb& scratch, int32 n, bool negative) {
+    if (n == 0) {
+        z = 0;
+        return;
+    }
+    scratch.length = negative ? -n : n;
+    equate(z, scratch);
+}
+
+int cmpWords(uint32 const* a, int32 an, uint32 const* b, int32 bn) {
+    if (an != bn) return an > bn ? 1 : -1;
+    for (int32 i = an - 1; i >= 0; --i)
+        if (a[i] != b[i]) return a[i] > b[i] ? 1 : -1;
+    return 0;
+}
+
+// r := a + b for an >= bn; r holds an + 1 words; returns the word count.
+int32 addWords(uint32* r, uint32 const* a, int32 an, uint32 const* b, int32 bn) {
+    uint64 carry = 0;
+    int32 i = 0;
+    for (; i < bn; ++i) {
+        uint64 s = uint64(a[i]) + b[i] + carry;
+        r[i] = static_cast<uint32>(s);
+        carry = s >> 32;
+    }
+    for (; i < an; ++i) {
+        uint64 s = uint64(a[i]) + carry;
+        r[i] = static_cast<uint32>(s);
+        carry = s >> 32;
+    }
+    r[an] = static_cast<uint32>(carry);
+    return carry ? an + 1 : an;
+}
+
+// r := a - b for a >= b; returns the word count after stripping.
+int32 subWords(uint32* r, uint32 const* a, int32 an, uint32 const* b, int32 bn) {
+    uint32 borrow = 0;
+    int32 i = 0;
+    for (; i < bn; ++i) {
+        uint64 d = uint64(a[i]) - b[i] - borrow;
+        r[i] = static_cast<uint32>(d);
+        borrow = static_cast<uint32>(d >> 32) & 1u;
+    }
+    for (; i < an; ++i) {
+        uint64 d = uint64(a[i]) - borrow;
+        r[i] = static_cast<uint32>(d);
+        borrow = static_cast<uint32>(d >> 32) & 1u;
+    }
+    return stripTop(r, an);
+}
+
+// Signed sum of x and (yNeg ? -|y| : |y|), shared by add and sub.
+void addSigned(mb& z, mb const& x, mb const& y, bool yNeg) {
+    static mb zt;
+    int32 xn = effLen(x), yn = effLen(y);
+    bool xNeg = x.length < 0;
+    if (xNeg == yNeg) {
+        bool xLonger = xn >= yn;
+        setWords(zt, checkedWords(int64(xLonger ? xn : yn) + 1));
+        int32 n = xLonger ? addWords(zt.blocks, x.blocks, xn, y.blocks, yn)
+                          : addWords(zt.blocks, y.blocks, yn, x.blocks, xn);
+        store(z, zt, n, xNeg);
+        return;
+    }
+    int c = cmpWords(x.blocks, xn, y.blocks, yn);
+    if (c == 0) {
+        z = 0;
+        return;
+    }
+    setWords(zt, c > 0 ? xn : yn);
+    int32 n = c > 0 ? subWords(zt.blocks, x.blocks, xn, y.blocks, yn)
+                    : subWords(zt.blocks, y.blocks, yn, x.blocks, xn);
+    store(z, zt, n, c > 0 ? xNeg : yNeg);
+}
+
+// Quotient of n words by one word d into q (sign given); returns the remainder.
+uint32 shortDivWords(mb& q, uint32 const* x, int32 n, uint32 d, bool negative) {
+    static mb s;
+    setWords(s, n);
+    uint64 r = 0;
+    for (int32 i = n - 1; i >= 0; --i) {
+        uint64 cur = (r << 32) | x[i];
+        s.blocks[i] = static_cast<uint32>(cur / d);
+        r = cur % d;
+    }
+    store(q, s, stripTop(s.blocks, n), negative);
+    return static_cast<uint32>(r);
+}
+
+// Quotient-word estimate from the top three words of the window and the top two
+// of the divisor, in double precision. The +0.01 keeps it from falling short of
+// the true word, so corrections only go downward.
+uint32 ThreeByTwo(uint32 const* b3, uint32 const* b2) {
+    static double const TwoTo32 = 4294967296.0;
+    static double const zC = 4294967296.0;
+    double num = double(b3[0]) + TwoTo32 * (double(b3[1]) + TwoTo32 * double(b3[2]));
+    double den = double(b2[0]) + TwoTo32 * double(b2[1]);
+    double e = num / den + 0.01;
+    if (e >= zC) return 0xFFFFFFFFu;
+    return static_cast<uint32>(e);
+}
+
+// Long division of normalised magnitudes, xn >= yn >= 2. Writes the quotient words
+// into q (sign qNeg) and, when r is given, the remainder (sign rNeg).
+void longDiv(mb& q, mb* r, mb const& x, int32 xn, mb const& y, int32 yn, bool qNeg, bool rNeg) {
+    static mb d, yt, s, t;
+    int shift = clz32(y.blocks[yn - 1]);
+    int32 m = yn;
+    int32 n = xn;
+
+    // Divisor with its top bit set; dividend scaled alike, one word longer.
+    setWords(yt, m);
+    setWords(d, checkedWords(int64(n) + 1));
+    if (shift == 0) {
+        std::memcpy(yt.blocks, y.blocks, std::size_t(m) * sizeof(uint32));
+        std::memcpy(d.blocks, x.blocks, std::size_t(n) * sizeof(uint32));
+        d.blocks[n] = 0;
+    } else {
+        int back = 32 - shift;
+        for (int32 i = m - 1; i > 0; --i) yt.blocks[i] = (y.blocks[i] << shift) | (y.blocks[i - 1] >> back);
+        yt.blocks[0] = y.blocks[0] << shift;
+        d.blocks[n] = x.blocks[n - 1] >> back;
+        for (int32 i = n - 1; i > 0; --i) d.blocks[i] = (x.blocks[i] << shift) | (x.blocks[i - 1] >> back);
+        d.blocks[0] = x.blocks[0] << shift;
+    }
+
+    int32 qn = n - m + 1;
+    setWords(s, qn);
+    setWords(t, m + 1);
+    uint32 const* yw = yt.blocks;
+    uint32* tw = t.blocks;
+    uint32 const* b2 = yw + m - 2;
+
+    for (int32 j = n - m; j >= 0; --j) {
+        uint32* win = d.blocks + j;  // m + 1 words
+        uint32 qhat = ThreeByTwo(win + m - 2, b2);
+        if (qhat != 0) {
+            // t := qhat * divisor
+            uint64 carry = 0;
+            for (int32 i = 0; i < m; ++i) {
+                uint64 p = uint64(qhat) * yw[i] + carry;
+                tw[i] = static_cast<uint32>(p);
+                carry = p >> 32;
+            }
+            tw[m] = static_cast<uint32>(carry);
+            // The estimate is never short; step it down while the product is too large.
+            while (cmpWords(tw, m + 1, win, m + 1) > 0) {
+                --qhat;
+                uint32 borrow = 0;
+                for (int32 i = 0; i < m; ++i) {
+                    uint64 dd = uint64(tw[i]) - yw[i] - borrow;
+                    tw[i] = static_cast<uint32>(dd);
+                    borrow = static_cast<uint32>(dd >> 32) & 1u;
+                }
+                tw[m] -= borrow;
+            }
+            if (qhat != 0) {
+                uint32 borrow = 0;
+                for (int32 i = 0; i <= m; ++i) {
+                    uint64 dd = uint64(win[i]) - tw[i] - borrow;
+                    win[i] = static_cast<uint32>(dd);
+                    borrow = static_cast<uint32>(dd >> 32) & 1u;
+                }
+            }
+        }
+        s.blocks[j] = qhat;
+    }
+
+    if (r != nullptr) {
+        // The remainder is the low m words of the window, scaled back down.
+        uint32* w = d.blocks;
+        if (shift != 0) {
+            int back = 32 - shift;
+            for (int32 i = 0; i < m - 1; ++i) w[i] = (w[i] >> shift) | (w[i + 1] << back);
+            w[m - 1] >>= shift;
+        }
+        store(*r, d, stripTop(w, m), rNeg);
+    }
+    store(q, s, stripTop(s.blocks, qn), qNeg);
+}
+
+// Truncating quotient (and remainder, when r is given) for a nonzero divisor.
+void divide(mb& q, mb* r, mb const& x, mb const& y) {
+    int32 xn = effLen(x), yn = effLen(y);
+    bool xNeg = x.length < 0;
+    bool qNeg = xNeg != (y.length < 0);
+    if (xn == 0) {
+        q = 0;
+        if (r) *r = 0;
+        return;
+    }
+    if (yn == 1) {
+        uint32 rem = shortDivWords(q, x.blocks, xn, y.blocks[0], qNeg);
+        if (r) {
+            if (rem == 0) {
+                *r = 0;
+            } else {
+                r->length = 1;
+                update(*r);
+                r->blocks[0] = rem;
+                if (xNeg) r->length = -1;
+            }
+        }
+        return;
+    }
+    int c = cmpWords(x.blocks, xn, y.blocks, yn);
+    if (c < 0) {
+        if (r) equate(*r, x);  // before q, which may be x
+        if (r) { r->length = xNeg ? -xn : xn; }
+        q = 0;
+        return;
+    }
+    if (c == 0) {
+        q.length = 1;
+        update(q);
+        q.blocks[0] = 1;
+        if (qNeg) q.length = -1;
+        if (r) *r = 0;
+        return;
+    }
+    longDiv(q, r, x, xn, y, yn, qNeg, xNeg);
+}
+
+}  // namespace
+
+// ---- storage ----
+
+void update(mb& x) {
+    if (x.length != 0) {
+        std::free(x.blocks);
+        int32 n = absLen(x.length);
+        x.blocks = allocWords(std::size_t(n));
+        x.allocated = n;
+    } else if (x.blocks != nullptr || x.allocated != 0) {
+        std::free(x.blocks);
+        x.allocated = 0;
+        x.blocks = nullptr;
+    }
+}
+
+void updateWithCare(mb& x) {
+    if (x.length != 0) {
+        int32 n = absLen(x.length);
+        if (n > x.allocated || x.blocks == nullptr) {
+            std::free(x.blocks);
+            x.blocks = allocWords(std::size_t(n));
+            x.allocated = n;
+        }
+    } else {
+        update(x);
+    }
+}
+
+void mbNormalize(mb& x) {
+    if (x.length == 0) return;
+    bool negative = x.length < 0;
+    int32 n = stripTop(x.blocks, absLen(x.length));
+    if (n == 0) {
+        x.length = 0;
+        update(x);
+        return;
+    }
+    x.length = negative ? -n : n;
+}
+
+void myFree(mb& x) {
+    std::free(x.blocks);
+    x.allocated = 0;
+    x.length = 0;
+    x.blocks = nullptr;
+}
+
+mb abs(mb const& x) {
+    mb z;
+    equate(z, x);
+    if (z.length < 0) z.length = -z.length;
+    return z;
+}
+
+// ---- comparison ----
+
+int mbCompareAbs(mb const& x, mb const& y) {
+    return cmpWords(x.blocks, effLen(x), y.blocks, effLen(y));
+}
+
+int compare(mb const& x, mb const& y) {
+    int32 xn = effLen(x), yn = effLen(y);
+    bool xNeg = xn != 0 && x.length < 0;
+    bool yNeg = yn != 0 && y.length < 0;
+    if (xNeg != yNeg) return xNeg ? -1 : 1;
+    int c = cmpWords(x.blocks, xn, y.blocks, yn);
+    return xNeg ? -c : c;
+}
+
+// ---- ring operations ----
+
+void add(mb& z, mb const& x, mb const& y) {
+    if (x.length == 0 && y.length == 0) {
+        z = 0;
+    } else if (x.length == 0) {
+        equate(z, y);
+    } else if (y.length == 0) {
+        equate(z, x);
+    } else {
+        addSigned(z, x, y, y.length < 0);
+    }
+}
+
+void sub(mb& z, mb const& x, mb const& y) {
+    if (x.length == 0 && y.length == 0) {
+        z = 0;
+    } else if (x.length == 0) {
+        equate(z, y);
+        z.length = -z.length;
+    } else if (y.length == 0) {
+        equate(z, x);
+    } else {
+        addSigned(z, x, y, y.length > 0);
+    }
+}
+
+void mul(mb& z, mb const& x, mb const& y) {
+    static mb sz;
+    int32 xn = effLen(x), yn = effLen(y);
+    if (xn == 0 || yn == 0) {
+        z = 0;
+        return;
+    }
+    bool negative = (x.length < 0) != (y.length < 0);
+    // The shorter operand drives the outer loop; on a tie, y does.
+    uint32 const* outer = y.blocks;
+    uint32 const* inner = x.blocks;
+    int32 on = yn, in = xn;
+    if (xn < yn) {
+        outer = x.blocks;
+        inner = y.blocks;
+        on = xn;
+        in = yn;
+    }
+    int32 n = checkedWords(int64(xn) + yn);
+    setWords(sz, n);
+    uint32* r = sz.blocks;
+    std::memset(r, 0, std::size_t(n) * sizeof(uint32));
+    for (int32 i = 0; i < on; ++i) {
+        uint64 a = outer[i];
+        if (a == 0) continue;
+        uint64 carry = 0;
+        uint32* ri = r + i;
+        for (int32 j = 0; j < in; ++j) {
+            uint64 t = a * inner[j] + ri[j] + carry;
+            ri[j] = static_cast<uint32>(t);
+            carry = t >> 32;
+        }
+        ri[in] = static_cast<uint32>(carry);
+    }
+    store(z, sz, stripTop(r, n), negative);
+}
+
+void mulByScalarAbs(mb& z, mb const& x, unsigned int a) {
+    static mb zt;
+    int32 xn = effLen(x);
+    if (a == 0 || xn == 0) {
+        z = 0;
+        return;
+    }
+    setWords(zt, checkedWords(int64(xn) + 1));
+    uint64 carry = 0;
+    for (int32 i = 0; i < xn; ++i) {
+        uint64 t = uint64(a) * x.blocks[i] + carry;
+        zt.blocks[i] = static_cast<uint32>(t);
+        carry = t >> 32;
+    }
+    zt.blocks[xn] = static_cast<uint32>(carry);
+    store(z, zt, stripTop(zt.blocks, xn + 1), x.length < 0);
+}
+
+// ---- shifts ----
+
+namespace {
+// A count's magnitude; the most negative int counts as 2^31.
+inline uint32 countOf(int n) { return n < 0 ? 0u - static_cast<uint32>(n) : static_cast<uint32>(n); }
+}  // namespace
+
+void mbShiftLeft(mb& z, mb const& x, int n) {
+    static mb s;
+    int32 xn = effLen(x);
+    if (xn == 0) {
+        z = 0;
+        return;
+    }
+    uint32 cnt = countOf(n);
+    if (cnt == 0) {
+        equate(z, x);
+        return;
+    }
+    int32 w = static_cast<int32>(cnt / 32);
+    int b = static_cast<int>(cnt % 32);
+    int32 total = checkedWords(int64(xn) + w + (b ? 1 : 0));
+    setWords(s, total);
+    uint32* r = s.blocks;
+    std::memset(r, 0, std::size_t(w) * sizeof(uint32));
+    if (b == 0) {
+        std::memcpy(r + w, x.blocks, std::size_t(xn) * sizeof(uint32));
+    } else {
+        uint32 carry = 0;
+        for (int32 i = 0; i < xn; ++i) {
+            uint32 v = x.blocks[i];
+            r[w + i] = (v << b) | carry;
+            carry = v >> (32 - b);
+        }
+        r[w + xn] = carry;
+    }
+    store(z, s, stripTop(r, total), x.length < 0);
+}
+
+void mbShiftRight(mb& z, mb const& x, int n) {
+    static mb s;
+    int32 xn = effLen(x);
+    if (xn == 0) {
+        z = 0;
+        return;
+    }
+    uint32 cnt = countOf(n);
+    if (cnt == 0) {
+        equate(z, x);
+        return;
+    }
+    uint32 w = cnt / 32;
+    int b = static_cast<int>(cnt % 32);
+    if (uint32(xn) <= w) {
+        z = 0;
+        return;
+    }
+    int32 total = xn - static_cast<int32>(w);
+    setWords(s, total);
+    uint32 const* src = x.blocks + w;
+    uint32* r = s.blocks;
+    if (b == 0) {
+        std::memmove(r, src, std::size_t(total) * sizeof(uint32));
+    } else {
+        for (int32 j = 0; j < total - 1; ++j) r[j] = (src[j] >> b) | (src[j + 1] << (32 - b));
+        r[total - 1] = src[total - 1] >> b;
+    }
+    store(z, s, stripTop(r, total), x.length < 0);
+}
+
+int alignLeft(mb& x) {
+    int32 full = absLen(x.length);
+    int32 xn = effLen(x);
+    if (xn == 0) return 0;
+    int count = 32 * (full - xn) + clz32(x.blocks[xn - 1]);
+    if (count != 0) mbShiftLeft(x, x, count);
+    return count;
+}
+
+// ---- division ----
+
+int mbShortDiv(mb& q, mb const& x, mb const& y) {
+    if (y.length == 0 || effLen(y) != 1) return 0;
+    int32 xn = effLen(x);
+    if (xn == 0) {
+        q = 0;
+        return 0;
+    }
+    uint32 r = shortDivWords(q, x.blocks, xn, y.blocks[0], (x.length < 0) != (y.length < 0));
+    return static_cast<int>(r);  // the word's bits; read it back as unsigned
+}
+
+int mbShortDiv(mb& q, mb const& x, unsigned int y) {
+    if (y == 0) return 0;
+    int32 xn = effLen(x);
+    if (xn == 0) {
+        q = 0;
+        return 0;
+    }
+    return static_cast<int>(shortDivWords(q, x.blocks, xn, y, x.length < 0));
+}
+
+bool div(mb& q, mb const& x, mb const& y) {
+    if (effLen(y) == 0) return false;
+    divide(q, nullptr, x, y);
+    return true;
+}
+
+bool divRem(mb& q, mb& r, mb const& x, mb const& y) {
+    if (effLen(y) == 0) return false;
+    divide(q, &r, x, y);
+    return true;
+}
+
+// ---- bits ----
+
+int countOnes(unsigned int v) {
+    int n = 0;
+    for (; v != 0; v &= v - 1) ++n;
+    return n;
+}
+
+int compareBitsUINT32(unsigned int a, unsigned int b, int n) {
+    int k = n < 0 ? 0 : (n > 31 ? 31 : n);
+    uint32 mask = k == 31 ? 0xFFFFFFFFu : ((1u << (k + 1)) - 1u);
+    return countOnes(~(a ^ b) & mask);
+}
+
+int getBit(unsigned int v, int i) { return (i < 0 || i > 31) ? 0 : static_cast<int>((v >> i) & 1u); }
+
+unsigned int clearBit(unsigned int v, int i) { return (i < 0 || i > 31) ? v : (v & ~(1u << i)); }
+
+unsigned int setBit(unsigned int v, int i) { return (i < 0 || i > 31) ? v : (v | (1u << i)); }
+
+int NumBits(mb const& x) {
+    int32 n = effLen(x);
+    if (n == 0) return 1;
+    return checkedWords(int64(n - 1) * 32 + NumBits(static_cast<unsigned int>(x.blocks[n - 1])));
+}
+
+int mbGetBit(mb const& x, int i) {
+    int32 n = effLen(x);
+    if (i < 0 || n == 0) return 0;
+    int32 word = i / 32;
+    if (word >= n) return 0;
+    return static_cast<int>((x.blocks[word] >> (i % 32)) & 1u);
+}
+
+int mbCompareBits(mb const& x, mb const& y, int from, int to) {
+    if (from < 0 || from > to) return 0;
+    // Past both bit lengths every position holds 0 in both, so those agree wholesale.
+    int64 top = std::max<int64>(int64(effLen(x)), int64(effLen(y))) * 32;
+    int64 count = 0;
+    int64 last = std::min<int64>(to, top - 1);
+    for (int64 i = from; i <= last; ++i)
+        if (mbGetBit(x, static_cast<int>(i)) == mbGetBit(y, static_cast<int>(i))) ++count;
+    int64 highFrom = std::max<int64>(from, top);
+    if (highFrom <= to) count += int64(to) - highFrom + 1;
+    return count > std::numeric_limits<int>::max() ? std::numeric_limits<int>::max() : static_cast<int>(count);
+}
+
+int mbCountOnes(mb const& x) {
+    int32 n = effLen(x);
+    int64 c = 0;
+    for (int32 i = 0; i < n; ++i) c += countOnes(x.blocks[i]);
+    return static_cast<int>(c);
+}
+
+bool isItEven(mb const& x) { return effLen(x) == 0 || (x.blocks[0] & 1u) == 0; }
+
+int Lg2(mb const& x) {
+    int32 n = effLen(x);
+    if (n == 0) return -1;
+    return NumBits(x) - 1;
+}
+
+mb twosComplement(mb const& x, int w) {
+    mb z;
+    int32 xn = effLen(x);
+    if (xn == 0) return z;
+    int32 own = absLen(x.length);
+    int32 k = w > own ? w : own;
+    z.length = k;
+    update(z);
+    // 2^(32k) - |x|: complement every word and add one.
+    uint64 carry = 1;
+    for (int32 i = 0; i < k; ++i) {
+        uint64 v = uint64(static_cast<uint32>(~(i < xn ? x.blocks[i] : 0u))) + carry;
+        z.blocks[i] = static_cast<uint32>(v);
+        carry = v >> 32;
+    }
+    mbNormalize(z);
+    return z;
+}
+
+mb twosComplement(mb const& x) { return twosComplement(x, absLen(x.length)); }
+
+namespace {
+
+enum class Logic { And, Or, Xor };
+
+// The operand as a word pattern on k words: itself when nonnegative.
+void pattern(mb& out, mb const& x, int32 k) {
+    if (x.length < 0)
+        out = twosComplement(x, k);
+    else
+        equate(out, x);
+}
+
+mb combine(mb const& x, mb const& y, Logic op) {
+    mb z;
+    bool xz = effLen(x) == 0, yz = effLen(y) == 0;
+    if (op == Logic::And ? (xz || yz) : (xz && yz)) return z;
+    int32 k = std::max(absLen(x.length), absLen(y.length));
+    mb xa, ya;
+    pattern(xa, x, k);
+    pattern(ya, y, k);
+    if (xz) return ya;
+    if (yz) return xa;
+    int32 xn = effLen(xa), yn = effLen(ya);
+    int32 lo = std::min(xn, yn);
+    int32 n = op == Logic::And ? lo : std::max(xn, yn);
+    if (n == 0) return z;
+    mb const& longer = xn >= yn ? xa : ya;
+    z.length = n;
+    update(z);
+    for (int32 i = 0; i < lo; ++i) {
+        uint32 a = xa.blocks[i], b = ya.blocks[i];
+        z.blocks[i] = op == Logic::And ? (a & b) : op == Logic::Or ? (a | b) : (a ^ b);
+    }
+    for (int32 i = lo; i < n; ++i) z.blocks[i] = longer.blocks[i];
+    mbNormalize(z);
+    return z;
+}
+
+// The int forms: a negative n goes through the mb form on the wider pattern.
+mb combineInt(mb const& x, int n, Logic op) {
+    mb z;
+    bool xz = effLen(x) == 0;
+    if (op == Logic::And ? (xz || n == 0) : (xz && n == 0)) return z;
+    if (n < 0) {
+        mb t;
+        long32tomb(t, n);
+        return combine(x, t, op);
+    }
+    mb xa;
+    pattern(xa, x, absLen(x.length));
+    if (n == 0) return xa;
+    uint32 v = static_cast<uint32>(n);
+    if (op == Logic::And) {
+        z.length = 1;
+        update(z);
+        z.blocks[0] = xa.blocks[0] & v;
+        mbNormalize(z);
+        return z;
+    }
+    if (xz) {
+        long32tomb(z, n);
+        return z;
+    }
+    xa.blocks[0] = op == Logic::Or ? (xa.blocks[0] | v) : (xa.blocks[0] ^ v);
+    mbNormalize(xa);
+    return xa;
+}
+
+mb powerOfTwo(int i) {
+    mb one, z;
+    long32tomb(one, 1);
+    mbShiftLeft(z, one, i);
+    return z;
+}
+
+}  // namespace
+
+mb mbAnd(mb const& x, mb const& y) { return combine(x, y, Logic::And); }
+mb mbOr(mb const& x, mb const& y) { return combine(x, y, Logic::Or); }
+mb mbXor(mb const& x, mb const& y) { return combine(x, y, Logic::Xor); }
+mb mbAnd(mb const& x, int n) { return combineInt(x, n, Logic::And); }
+mb mbOr(mb const& x, int n) { return combineInt(x, n, Logic::Or); }
+mb mbXor(mb const& x, int n) { return combineInt(x, n, Logic::Xor); }
+
+mb mbSetBit(mb const& x, int i) {
+    if (i < 0) return x;
+    return mbOr(x, powerOfTwo(i));
+}
+
+mb mbFlipBit(mb const& x, int i) {
+    if (i < 0) return x;
+    return mbXor(x, powerOfTwo(i));
+}
+
+mb mbClearBit(mb const& x, int i) {
+    if (i < 0 || i >= NumBits(x)) return x;
+    mb z;
+    if (effLen(x) == 0) return z;
+    mb t = powerOfTwo(i);
+    if (effLen(mbAnd(x, t)) != 0) return mbXor(x, t);
+    return x;
+}

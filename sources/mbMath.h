@@ -1,0 +1,67 @@
+// Integer arithmetic on mb: storage primitives, comparison, the ring operations,
+// shifts, division, and bit-level operations. Results come first and may alias operands.
+#ifndef VANTREL_MBMATH_H
+#define VANTREL_MBMATH_H
+
+#include "mb.h"
+
+// Storage. Writers set `length` (with sign), call update/updateWithCare, fill every word.
+void update(mb& x);          // fresh array of exactly |length| words; length 0 releases it
+void updateWithCare(mb& x);  // as update, but keeps an array that is large enough
+void mbNormalize(mb& x);     // drops zero top words; zero releases the array
+void myFree(mb& x);          // release and clear; harmless when repeated
+mb abs(mb const& x);
+
+// Comparison: 1, 0 or -1.
+int mbCompareAbs(mb const& x, mb const& y);
+int compare(mb const& x, mb const& y);
+
+// Ring operations. One zero operand yields an unchanged copy of the other.
+void add(mb& z, mb const& x, mb const& y);
+void sub(mb& z, mb const& x, mb const& y);
+void mul(mb& z, mb const& x, mb const& y);
+void mulByScalarAbs(mb& z, mb const& x, unsigned int a);  // z := x * a, sign of x
+
+// Shifts act on the magnitude and keep the sign; the count is taken by magnitude.
+void mbShiftLeft(mb& z, mb const& x, int n);
+void mbShiftRight(mb& z, mb const& x, int n);
+int alignLeft(mb& x);  // shifts until the top word's top bit is set; returns the shift
+
+// Division truncates toward zero; a remainder has the sign of the dividend.
+// mbShortDiv returns |x| mod |y| as an unsigned word value, or 0 with q untouched
+// when y is zero or longer than one word.
+int mbShortDiv(mb& q, mb const& x, mb const& y);
+int mbShortDiv(mb& q, mb const& x, unsigned int y);
+bool div(mb& q, mb const& x, mb const& y);                  // false only for y = 0
+bool divRem(mb& q, mb& r, mb const& x, mb const& y);       // false only for y = 0
+
+// One-word bit helpers.
+int countOnes(unsigned int v);
+int compareBitsUINT32(unsigned int a, unsigned int b, int n);  // agreeing bits 0..clamp(n,0,31)
+int getBit(unsigned int v, int i);
+unsigned int clearBit(unsigned int v, int i);
+unsigned int setBit(unsigned int v, int i);
+
+// Reading bits: the magnitude is read, the sign ignored.
+int NumBits(mb const& x);  // 1 for zero
+int mbGetBit(mb const& x, int i);
+int mbCompareBits(mb const& x, mb const& y, int from, int to);
+int mbCountOnes(mb const& x);
+bool isItEven(mb const& x);
+int Lg2(mb const& x);  // floor(log2 |x|); -1 for zero
+
+// Two's-complement logic: negative operands become 2^(32k) - |x| on the wider
+// operand's word count k; results are the nonnegative pattern.
+mb twosComplement(mb const& x, int w);
+mb twosComplement(mb const& x);
+mb mbAnd(mb const& x, mb const& y);
+mb mbOr(mb const& x, mb const& y);
+mb mbXor(mb const& x, mb const& y);
+mb mbAnd(mb const& x, int n);
+mb mbOr(mb const& x, int n);
+mb mbXor(mb const& x, int n);
+mb mbSetBit(mb const& x, int i);
+mb mbClearBit(mb const& x, int i);
+mb mbFlipBit(mb const& x, int i);
+
+#endif
