@@ -1,5 +1,13 @@
-// Floating-point arithmetic; for now the word bit lengths shared with the integer layer.
+// Floating-point normal form and arithmetic on fp, and the word bit lengths that
+// both layers use. Working copies are statics, so a result may be an operand.
 #include "fpMath.h"
+
+#include <cstring>
+#include <limits>
+
+#include "fpConv.h"
+#include "mbConv.h"
+#include "mbMath.h"
 
 int NumBits(unsigned int v) {
     if (v & 0x80000000u) return 32;
@@ -13,6 +21,278 @@ int NumBits(unsigned int v) {
 
 int NumBits(int v) {
     // The magnitude is taken in int: the most negative int has none and gives 0.
-    if (v == (-2147483647 - 1)) return 0;
+    if (v == std::numeric_limits<int>::min()) return 0;
     return NumBits(static_cast<unsigned int>(v < 0 ? -v : v));
+}
+
+namespace {
+
+inline int32 absLen(int32 len) { return len < 0 ? -len : len; }
+
+// Exponents that would leave the 32-bit range are held at its ends.
+inline int32 clampExp(int64 e) {
+    if (e > std::numeric_limits<int32>::max()) return std::numeric_limits<int32>::max();
+    if (e < std::numeric_limits<int32>::min()) return std::numeric_limits<int32>::min();
+    return static_cast<int32>(e);
+}
+
+inline int shiftCount(int64 bits) {
+    return bits > std::numeric_limits<int>::max() ? std::numeric_limits<int>::max() : static_cast<int>(bits);
+}
+
+// floor(log2 |x|) of a nonzero value as stored, without overflow.
+inline int64 topBit(fp const& x) {
+    int32 n = absLen(x.mantissa.length);
+    return int64(n - 1) * 32 + x.exponent + NumBits(static_cast<unsigned int>(x.mantissa.blocks[n - 1])) - 1;
+}
+
+// Shifts a nonzero magnitude left in place until its top bit is set; the word
+// count does not change, so no storage is touched.
+inline void alignInPlace(mb& m) {
+    int32 n = absLen(m.length);
+    uint32* w = m.blocks;
+    int lead = 32 - NumBits(static_cast<unsigned int>(w[n - 1]));
+    if (lead == 0) return;
+    for (int32 i = n - 1; i > 0; --i) w[i] = (w[i] << lead) | (w[i - 1] >> (32 - lead));
+    w[0] <<= lead;
+}
+
+inline void makeZero(fp& z) {
+    z.mantissa = 0;
+    z.exponent = 0;
+}
+
+// Compares magnitudes after rounding both to blockPrec words, so values that
+// differ only below the precision compare equal.
+int fpCompareAbs(fp const& x, fp const& y) {
+    static fp xt, yt;
+    bool xz = x.mantissa.length == 0, yz = y.mantissa.length == 0;
+    if (xz || yz) return xz && yz ? 0 : (xz ? -1 : 1);
+    equateWithCare(xt, x);
+    equateWithCare(yt, y);
+    xt.mantissa.length = absLen(xt.mantissa.length);
+    yt.mantissa.length = absLen(yt.mantissa.length);
+    fpNormalize(xt);
+    fpNormalize(yt);
+    if (xt.mantissa.length == 0 || yt.mantissa.length == 0) {
+        bool a = xt.mantissa.length == 0, b = yt.mantissa.length == 0;
+        return a && b ? 0 : (a ? -1 : 1);
+    }
+    int64 px = topBit(xt), py = topBit(yt);
+    if (px != py) return px > py ? 1 : -1;
+    // Same top bit: compare the bit strings aligned at the top.
+    alignInPlace(xt.mantissa);
+    alignInPlace(yt.mantissa);
+    uint32 const* a = xt.mantissa.blocks;
+    uint32 const* b = yt.mantissa.blocks;
+    int32 an = xt.mantissa.length, bn = yt.mantissa.length;
+    int32 common = an < bn ? an : bn;
+    for (int32 i = 1; i <= common; ++i)
+        if (a[an - i] != b[bn - i]) return a[an - i] > b[bn - i] ? 1 : -1;
+    for (int32 i = an - common - 1; i >= 0; --i)
+        if (a[i] != 0) return 1;
+    for (int32 i = bn - common - 1; i >= 0; --i)
+        if (b[i] != 0) return -1;
+    return 0;
+}
+
+// x + y, or x - y when negateY: both follow one path with y's sign flipped.
+void addCore(fp& z, fp const& x, fp const& y, bool negateY) {
+    static fp xt, yt;
+    if (x.mantissa.length == 0) {
+        equate(z, y);
+        if (negateY) z.mantissa.length = -z.mantissa.length;
+        return;
+    }
+    if (y.mantissa.length == 0) {
+        equate(z, x);
+        return;
+    }
+    equateWithCare(xt, x);
+    equateWithCare(yt, y);
+    if (negateY) yt.mantissa.length = -yt.mantissa.length;
+
+    int c = fpCompareAbs(xt, yt);
+    if (c == 0) {
+        if ((xt.mantissa.length < 0) == (yt.mantissa.length < 0)) {
+            equate(z, xt);
+            z.exponent = clampExp(int64(xt.exponent) + 1);
+            fpNormalize(z);
+        } else {
+            makeZero(z);
+        }
+        return;
+    }
+
+    int64 lx = topBit(xt), ly = topBit(yt);
+    int64 gap = lx > ly ? lx - ly : ly - lx;
+    if (gap > int64(32) * blockPrec + 32) {
+        equate(z, lx > ly ? xt : yt);
+        fpNormalize(z);
+        return;
+    }
+
+    if (xt.exponent != yt.exponent) {
+        fp& L = xt.exponent > yt.exponent ? xt : yt;
+        fp& S = xt.exponent > yt.exponent ? yt : xt;
+        int64 e = int64(L.exponent) - S.exponent;
+        int r = static_cast<int>(e % 32);
+        if (r != 0) {
+            mbShiftLeft(L.mantissa, L.mantissa, r);
+            L.exponent = clampExp(int64(L.exponent) - r);
+        }
+        int64 w = (e - r) / 32;
+        int64 room = int64(blockPrec) - absLen(L.mantissa.length);
+        int64 up = room <= 0 ? 0 : (w <= room ? w : room);
+        int64 down = w - up;
+        if (up > 0) {
+            mbShiftLeft(L.mantissa, L.mantissa, shiftCount(32 * up));
+            L.exponent = clampExp(int64(L.exponent) - 32 * up);
+        }
+        if (down > 0) {
+            mbShiftRight(S.mantissa, S.mantissa, shiftCount(32 * down));
+            S.exponent = clampExp(int64(S.exponent) + 32 * down);
+        }
+    }
+    int32 e = xt.exponent;
+    add(z.mantissa, xt.mantissa, yt.mantissa);
+    z.exponent = e;
+    fpNormalize(z);
+}
+
+}  // namespace
+
+void fpNormalize(fp& x) {
+    mb& m = x.mantissa;
+    if (m.length == 0) {
+        x.exponent = 0;
+        return;
+    }
+    bool negative = m.length < 0;
+    int32 n = absLen(m.length);
+    while (n > 0 && m.blocks[n - 1] == 0) --n;
+    if (n == 0) {
+        m.length = 0;
+        update(m);
+        x.exponent = 0;
+        return;
+    }
+    // Below one word of precision there is nothing sensible to keep; treat it as one.
+    int32 keep = blockPrec < 1 ? 1 : blockPrec;
+    if (n <= keep) {
+        m.length = negative ? -n : n;
+        return;
+    }
+    uint32* w = m.blocks;
+    int64 e = x.exponent;
+
+    m.length = n;
+    e -= 32 - NumBits(static_cast<unsigned int>(w[n - 1]));
+    alignInPlace(m);
+    int32 low = 0;
+    while (w[low] == 0) ++low;  // the top word is nonzero, so this stops
+    int32 d = n - low - keep;
+    if (d <= 0) {
+        if (low > 0) {
+            std::memmove(w, w + low, std::size_t(n - low) * sizeof(uint32));
+            e += int64(32) * low;
+        }
+        m.length = negative ? -(n - low) : (n - low);
+        x.exponent = clampExp(e);
+        return;
+    }
+    int32 drop = low + d;  // words below the kept part
+    if (w[drop - 1] & 0x80000000u) {
+        bool allOnes = true;
+        for (int32 i = drop; i < n && allOnes; ++i) allOnes = w[i] == 0xFFFFFFFFu;
+        if (allOnes) {
+            w[0] = 1;
+            m.length = negative ? -1 : 1;
+            x.exponent = clampExp(e + int64(32) * n);
+            return;
+        }
+        for (int32 i = drop; i < n; ++i)
+            if (++w[i] != 0) break;
+    }
+    std::memmove(w, w + drop, std::size_t(keep) * sizeof(uint32));
+    m.length = negative ? -keep : keep;
+    x.exponent = clampExp(e + int64(32) * drop);
+}
+
+int compare(fp const& x, fp const& y) {
+    int c = fpCompareAbs(x, y);
+    bool xNeg = x.mantissa.length < 0, yNeg = y.mantissa.length < 0;
+    if (c > 0) return xNeg ? -1 : 1;
+    if (c < 0) return yNeg ? 1 : -1;
+    if (!xNeg && yNeg) return 1;
+    if (xNeg && !yNeg) return -1;
+    return 0;
+}
+
+void add(fp& z, fp const& x, fp const& y) { addCore(z, x, y, false); }
+
+void sub(fp& z, fp const& x, fp const& y) { addCore(z, x, y, true); }
+
+void mul(fp& z, fp const& x, fp const& y) {
+    if (x.mantissa.length == 0 || y.mantissa.length == 0) {
+        makeZero(z);
+        return;
+    }
+    int64 e = int64(x.exponent) + y.exponent;
+    mul(z.mantissa, x.mantissa, y.mantissa);
+    z.exponent = clampExp(e);
+    fpNormalize(z);
+}
+
+bool div(fp& z, fp const& x, fp const& y) {
+    static fp s;
+    if (y.mantissa.length == 0) return false;
+    if (x.mantissa.length == 0) {
+        makeZero(z);
+        return true;
+    }
+    equateWithCare(s, x);
+    int64 a = int64(blockPrec) - absLen(x.mantissa.length) + absLen(y.mantissa.length);
+    int64 se = s.exponent;
+    if (a >= 0) {
+        int64 bits = 32 * a + 32;
+        mbShiftLeft(s.mantissa, s.mantissa, shiftCount(bits));
+        se -= bits;
+    }
+    int64 e = se - y.exponent;
+    div(z.mantissa, s.mantissa, y.mantissa);
+    z.exponent = clampExp(e);
+    fpNormalize(z);
+    return true;
+}
+
+bool power(fp& z, fp const& x, int n) {
+    static fp one;
+    static bool initGood = false;
+    if (!initGood) {
+        long32tofp(one, 1);
+        initGood = true;
+    }
+    if (x.mantissa.length == 0) {
+        makeZero(z);
+        return n > 0;
+    }
+    if (n == 0) {
+        equate(z, one);
+        return true;
+    }
+    fp r;
+    equate(r, one);
+    // The magnitude in unsigned arithmetic, so -2^31 powers by 2^31.
+    uint32 m = n < 0 ? 0u - static_cast<uint32>(n) : static_cast<uint32>(n);
+    int b = NumBits(static_cast<unsigned int>(m));
+    m <<= (32 - b) & 31;
+    for (int i = 0; i < b; ++i) {
+        mul(r, r, r);
+        if (m & 0x80000000u) mul(r, r, x);
+        m <<= 1;
+    }
+    if (n < 0) div(r, one, r);
+    equate(z, r);
+    return true;
 }

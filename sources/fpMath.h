@@ -1,8 +1,22 @@
-// Floating-point arithmetic; for now the bit lengths of machine words that both layers use.
+// Floating-point normal form and arithmetic, and the word bit lengths that both
+// layers use. Results come first and may alias an operand.
 #ifndef VANTREL_FPMATH_H
 #define VANTREL_FPMATH_H
 
+#include "fp.h"
+
 int NumBits(unsigned int v);  // 0 for 0, 32 when the top bit is set
 int NumBits(int v);           // bit length of |v|; 0 for 0 and for the most negative int
+
+// Cuts a mantissa longer than blockPrec words to blockPrec words, left-aligned,
+// rounding the magnitude half away from zero at the word boundary.
+void fpNormalize(fp& x);
+
+int compare(fp const& x, fp const& y);
+void add(fp& z, fp const& x, fp const& y);
+void sub(fp& z, fp const& x, fp const& y);
+void mul(fp& z, fp const& x, fp const& y);
+bool div(fp& z, fp const& x, fp const& y);  // false, z untouched, when y is zero
+bool power(fp& z, fp const& x, int n);      // false when x is zero and n <= 0
 
 #endif

@@ -26,6 +26,15 @@ mb::mb() : allocated(0), length(0), blocks(nullptr) {}
 
 mb::mb(mb const& x) : allocated(0), length(0), blocks(nullptr) { equate(*this, x); }
 
+mb::mb(char const* s) : allocated(0), length(0), blocks(nullptr) {
+    if (s == nullptr || s[0] == '\0' || (s[0] == '0' && s[1] == '\0')) return;
+    mbConvFromStr(*this, s);
+}
+
+mb::mb(double v) : allocated(0), length(0), blocks(nullptr) {
+    if (v != 0.0) equate(*this, v);
+}
+
 mb::~mb() {
     std::free(blocks);
     allocated = 0;
@@ -54,5 +63,23 @@ mb& mb::operator=(int v) {
     length = 0;
     blocks = nullptr;
     if (v != 0) long32tomb(*this, v);
+    return *this;
+}
+
+mb& mb::operator=(long long v) {
+    std::free(blocks);
+    allocated = 0;
+    length = 0;
+    blocks = nullptr;
+    if (v != 0) long64tomb(*this, v);
+    return *this;
+}
+
+mb& mb::operator=(double v) {
+    std::free(blocks);
+    allocated = 0;
+    length = 0;
+    blocks = nullptr;
+    if (v != 0.0) equate(*this, v);
     return *this;
 }

@@ -1,8 +1,13 @@
-// Copies of mb and the setters from machine integers.
+// Copies of mb, conversions to and from machine integers and double, and the
+// decimal reader: digits are turned into hexadecimal text by byte arithmetic
+// alone and then read eight hexadecimal digits to a word.
 #include "mbConv.h"
 
+#include <cstdlib>
 #include <cstring>
+#include <limits>
 
+#include "fpConv.h"
 #include "mbMath.h"
 
 namespace {
@@ -57,4 +62,262 @@ void long64tomb(mb& x, long long v) {
     x.blocks[1] = static_cast<uint32>(m >> 32);
     mbNormalize(x);
     if (v < 0) x.length = -x.length;
+}
+
+// ---- decimal text ----
+
+namespace {
+
+inline bool isDigit(char c) { return c >= '0' && c <= '9'; }
+
+inline int hexValue(char c) { return isDigit(c) ? c - '0' : c - 'A' + 10; }
+
+// The exponent form goes through the floating-point reader and is cut toward zero.
+bool readWithExponent(mb& x, char const* s);
+
+}  // namespace
+
+bool DecStrtoHexStr(char* s) {
+    static char c;  // swap space while reversing
+    std::size_t n = std::strlen(s);
+    if (n == 0) return false;
+    if (n == 1) return isDigit(s[0]);
+
+    // Base-100 digits, most significant first, packed into the tail of s. The
+    // write index never falls below the read index, so nothing unread is lost.
+    std::size_t r = n, w = n;
+    while (r >= 2) {
+        char tens = s[r - 2], units = s[r - 1];
+        if (!isDigit(tens) || !isDigit(units)) return false;
+        s[--w] = static_cast<char>((tens - '0') * 10 + (units - '0'));
+        r -= 2;
+    }
+    if (r == 1) {
+        if (!isDigit(s[0])) return false;
+        s[--w] = static_cast<char>(s[0] - '0');
+    }
+
+    // Each pass divides by 16 and yields one hexadecimal digit, least significant
+    // first, written from the front; a pass frees at most one base-100 digit, and
+    // that is enough to keep the output behind the digits still in use.
+    static char const hex[] = "0123456789ABCDEF";
+    std::size_t start = w, out = 0;
+    while (start < n) {
+        unsigned rem = 0;
+        for (std::size_t i = start; i < n; ++i) {
+            unsigned cur = rem * 100u + static_cast<unsigned char>(s[i]);
+            s[i] = static_cast<char>(cur / 16u);
+            rem = cur % 16u;
+        }
+        if (s[start] == 0) ++start;
+        s[out++] = hex[rem];
+    }
+    s[out] = '\0';
+    for (std::size_t i = 0, j = out - 1; i < j; ++i, --j) {
+        c = s[i];
+        s[i] = s[j];
+        s[j] = c;
+    }
+    return true;
+}
+
+bool mbConvFromStr(mb& x, char const* s) {
+    // A held array is released rather than lost, so a live record may be passed.
+    myFree(x);
+    if (s == nullptr) return false;
+    if (s[0] == '\0' || (s[0] == '0' && s[1] == '\0')) return true;
+    if (std::strchr(s, 'e') != nullptr || std::strchr(s, 'E') != nullptr) return readWithExponent(x, s);
+
+    std::size_t n = std::strlen(s);
+    char* copy = static_cast<char*>(std::malloc(n + 1));
+    if (copy == nullptr) vantrelOutOfMemory();
+    std::size_t k = 0;
+    for (std::size_t i = 0; i < n; ++i)
+        if (s[i] != ' ') copy[k++] = s[i];
+    copy[k] = '\0';
+
+    bool ok = true;
+    char* p = copy;
+    if (char* dot = std::strchr(copy, '.')) {
+        *dot = '\0';
+        bool digitBefore = false;
+        for (char* q = copy; q < dot; ++q) digitBefore = digitBefore || isDigit(*q);
+        if (!digitBefore) {
+            std::free(copy);
+            return true;  // ".5", "-.5" and "x.5" read as zero
+        }
+    }
+    if (*p != '+' && *p != '-' && !isDigit(*p)) ok = false;
+    bool negative = *p == '-';
+    if (ok && (*p == '+' || *p == '-')) ++p;
+    for (char* q = p; ok && *q != '\0'; ++q) ok = isDigit(*q);
+    while (ok && *p == '0') ++p;
+    if (ok && *p != '\0') {
+        DecStrtoHexStr(p);
+        std::size_t h = std::strlen(p);
+        int32 words = checkedWords(int64((h + 7) / 8));
+        x.length = words;
+        update(x);
+        // The top word takes the h mod 8 leading digits, every lower word eight.
+        std::size_t pos = 0;
+        for (int32 i = words - 1; i >= 0; --i) {
+            std::size_t take = (i == words - 1 && h % 8 != 0) ? h % 8 : 8;
+            uint32 v = 0;
+            for (std::size_t j = 0; j < take; ++j) v = (v << 4) | static_cast<uint32>(hexValue(p[pos++]));
+            x.blocks[i] = v;
+        }
+        if (negative) x.length = -x.length;
+    }
+    std::free(copy);
+    return ok;
+}
+
+bool init(mb& x, char const* s) {
+    init(x);
+    if (s != nullptr && (s[0] == '\0' || (s[0] == '0' && s[1] == '\0'))) return true;
+    return mbConvFromStr(x, s);
+}
+
+bool equate(mb& x, char const* s) {
+    if (x.allocated != 0 && x.blocks != nullptr) myFree(x);
+    return init(x, s);
+}
+
+// ---- machine integers from mb ----
+
+namespace {
+
+// The magnitude of x when it has at most maxWords words.
+bool magnitude(mb const& x, int32 maxWords, uint64& m) {
+    int32 n = x.length < 0 ? -x.length : x.length;
+    if (n > maxWords) return false;
+    m = 0;
+    for (int32 i = n - 1; i >= 0; --i) m = (m << 32) | x.blocks[i];
+    return true;
+}
+
+// Unsigned targets: nothing negative, at most limit.
+template <typename T>
+bool toUnsigned(T& v, mb const& x, int32 maxWords, uint64 limit) {
+    v = 0;
+    uint64 m = 0;
+    if (x.length < 0 || !magnitude(x, maxWords, m) || m > limit) return false;
+    v = static_cast<T>(m);
+    return true;
+}
+
+// Signed targets: magnitude at most posLimit when positive, negLimit when negative.
+template <typename T>
+bool toSigned(T& v, mb const& x, int32 maxWords, uint64 posLimit, uint64 negLimit) {
+    v = 0;
+    uint64 m = 0;
+    if (!magnitude(x, maxWords, m)) return false;
+    bool negative = x.length < 0;
+    if (m > (negative ? negLimit : posLimit)) return false;
+    if (!negative) {
+        v = static_cast<T>(m);
+    } else if (m == (uint64(1) << 63)) {
+        v = static_cast<T>(std::numeric_limits<long long>::min());
+    } else {
+        v = static_cast<T>(-static_cast<long long>(m));
+    }
+    return true;
+}
+
+}  // namespace
+
+bool equate(unsigned char& v, mb const& x) { return toUnsigned(v, x, 1, 255); }
+bool equate(char& v, mb const& x) { return toSigned(v, x, 1, 127, 128); }
+bool equate(unsigned short& v, mb const& x) { return toUnsigned(v, x, 1, 65535); }
+bool equate(short& v, mb const& x) { return toSigned(v, x, 1, 32767, 32768); }
+bool equate(unsigned int& v, mb const& x) { return toUnsigned(v, x, 1, 0xFFFFFFFFull); }
+bool equate(int& v, mb const& x) { return toSigned(v, x, 1, 0x7FFFFFFFull, 0x7FFFFFFFull); }
+bool equate(unsigned long long& v, mb const& x) { return toUnsigned(v, x, 2, ~0ull); }
+bool equate(long long& v, mb const& x) {
+    return toSigned(v, x, 2, 0x7FFFFFFFFFFFFFFFull, 0x8000000000000000ull);
+}
+
+// ---- mb from machine integers ----
+
+namespace {
+
+void oneWord(mb& x, uint32 w, bool negative) {
+    x.length = 1;
+    update(x);
+    x.blocks[0] = w;
+    if (negative) x.length = -1;
+}
+
+}  // namespace
+
+void equate(mb& x, unsigned char v) { equate(x, static_cast<unsigned int>(v)); }
+void equate(mb& x, unsigned short v) { equate(x, static_cast<unsigned int>(v)); }
+
+void equate(mb& x, unsigned int v) {
+    if (v == 0) {
+        x.length = 0;
+        return;
+    }
+    oneWord(x, v, false);
+}
+
+void equate(mb& x, char v) { equate(x, static_cast<int>(v)); }
+void equate(mb& x, short v) { equate(x, static_cast<int>(v)); }
+
+void equate(mb& x, int v) {
+    if (v == 0) {
+        x.length = 0;
+        return;
+    }
+    // The magnitude in unsigned arithmetic, so -2^31 gives the word 2^31.
+    oneWord(x, v < 0 ? 0u - static_cast<uint32>(v) : static_cast<uint32>(v), v < 0);
+}
+
+void equate(mb& x, unsigned long long v) {
+    if (v == 0) {
+        x.length = 0;
+        return;
+    }
+    x.length = 2;
+    update(x);
+    x.blocks[0] = static_cast<uint32>(v);
+    x.blocks[1] = static_cast<uint32>(v >> 32);
+    mbNormalize(x);
+}
+
+void equate(mb& x, long long v) {
+    if (v == 0) {
+        x.length = 0;
+        return;
+    }
+    equate(x, v < 0 ? 0ull - static_cast<unsigned long long>(v) : static_cast<unsigned long long>(v));
+    if (v < 0) x.length = -x.length;
+}
+
+bool init(mb& x, long long v) {
+    equate(x, v);
+    return true;
+}
+
+namespace {
+
+bool readWithExponent(mb& x, char const* s) {
+    fp t;
+    if (!equate(t, s)) return false;
+    equate(x, t);
+    return true;
+}
+
+}  // namespace
+
+// ---- double ----
+
+void equate(mb& x, double v) {
+    static fp xt;
+    if (v == 0.0) {
+        myFree(x);
+        return;
+    }
+    equate(xt, v);  // inf and NaN leave xt zero
+    equate(x, xt);
 }

@@ -711,3 +711,311 @@ mb mbClearBit(mb const& x, int i) {
     if (effLen(mbAnd(x, t)) != 0) return mbXor(x, t);
     return x;
 }
+
+// ---- roots, powers and number theory ----
+
+namespace {
+
+mb const& mbOne() {
+    static mb one;
+    static bool initGood = false;
+    if (!initGood) {
+        long32tomb(one, 1);
+        initGood = true;
+    }
+    return one;
+}
+
+bool isOne(mb const& x) { return effLen(x) == 1 && x.length > 0 && x.blocks[0] == 1; }
+
+// p^n by left-to-right binary powering; n >= 1.
+void powerPositive(mb& z, mb const& x, uint32 n) {
+    mb p;
+    equate(p, mbOne());
+    int b = NumBits(static_cast<unsigned int>(n));
+    n <<= (32 - b) & 31;
+    for (int i = 0; i < b; ++i) {
+        mul(p, p, p);
+        if (n & 0x80000000u) mul(p, p, x);
+        n <<= 1;
+    }
+    equate(z, p);
+}
+
+}  // namespace
+
+void sqrt(mb& z, mb const& x) {
+    static mb s, s1, t1, ss, q;
+    if (x.length < 0 && effLen(x) != 0) return;
+    if (effLen(x) == 0) {
+        z = 0;
+        return;
+    }
+    mbShiftRight(s1, x, NumBits(x) / 2);
+    equate(t1, s1);
+    for (int i = 0; i < 10000; ++i) {
+        div(q, x, s1);
+        add(s, q, s1);
+        mbShiftRight(s, s, 1);
+        if (compare(s, s1) == 0) break;
+        if (compare(s, t1) == 0) {
+            // Two values alternate when x + 1 is a square: take the lower.
+            mul(ss, s, s);
+            if (compare(ss, x) > 0) sub(s, s, mbOne());
+            break;
+        }
+        equate(t1, s1);
+        equate(s1, s);
+    }
+    equate(z, s);
+}
+
+mb sqrt(mb const& x) {
+    mb z;
+    sqrt(z, x);
+    return z;
+}
+
+bool isItSquare(mb& r, mb const& x) {
+    int32 n = effLen(x);
+    if (n == 0) {
+        r = 0;
+        return true;
+    }
+    if (x.length < 0) {
+        r = 0;
+        return false;
+    }
+    // Squares leave only these patterns in their low bits.
+    uint32 low = x.blocks[0];
+    bool candidate = (low & 7u) == 1u || (low & 31u) == 4u || (low & 127u) == 16u || (low & 191u) == 0u;
+    if (!candidate) {
+        r = 0;
+        return false;
+    }
+    mb root, square;
+    sqrt(root, x);
+    mul(square, root, root);
+    if (compare(square, x) == 0) {
+        equate(r, root);
+        return true;
+    }
+    r = 0;
+    return false;
+}
+
+void sqr(mb& z, mb const& x) { mul(z, x, x); }
+
+mb sqr(mb const& x) {
+    mb z;
+    mul(z, x, x);
+    return z;
+}
+
+bool power(mb& z, mb const& x, int n) {
+    bool nonzero = effLen(x) != 0;
+    if (isOne(x)) {
+        equate(z, mbOne());
+        return true;
+    }
+    if (n < 0) {
+        z = 0;
+        return nonzero;
+    }
+    if (n == 0) {
+        equate(z, mbOne());
+        return nonzero;
+    }
+    powerPositive(z, x, static_cast<uint32>(n));
+    return true;
+}
+
+mb power(mb const& x, int n) {
+    mb z;
+    power(z, x, n);
+    return z;
+}
+
+void gcd(mb& z, mb const& x, mb const& y) {
+    mb p = abs(x), q = abs(y), r, t;
+    while (effLen(q) != 0) {
+        divRem(t, r, p, q);
+        equate(p, q);
+        equate(q, r);
+    }
+    if (effLen(p) == 0) p = 0;
+    equate(z, p);
+}
+
+mb gcd(mb const& x, mb const& y) {
+    mb z;
+    gcd(z, x, y);
+    return z;
+}
+
+void extendedGCD(mb& X, mb& Y, mb& G, mb const& a, mb const& b) {
+    mb A(a), B(b), x, lastX, y, lastY, q, r, t;
+    lastX = 1;
+    y = 1;
+    while (effLen(B) != 0) {
+        divRem(q, r, A, B);
+        equate(A, B);
+        equate(B, r);
+        mul(t, q, x);
+        sub(t, lastX, t);
+        equate(lastX, x);
+        equate(x, t);
+        mul(t, q, y);
+        sub(t, lastY, t);
+        equate(lastY, y);
+        equate(y, t);
+    }
+    equate(X, lastX);
+    equate(Y, lastY);
+    equate(G, A);
+}
+
+void nthRoot(mb& z, mb const& x, int n) {
+    if (n <= 0) {
+        z = 0;
+        return;
+    }
+    if (n == 1) {
+        equate(z, x);
+        return;
+    }
+    bool negative = x.length < 0 && effLen(x) != 0;
+    if (negative && n % 2 == 0) {
+        z = 0;
+        return;
+    }
+    mb p = abs(x);
+    if (effLen(p) == 0) {
+        z = 0;
+        return;
+    }
+    if (isOne(p)) {
+        equate(z, x);
+        return;
+    }
+    mb q;
+    if (NumBits(p) <= n) {
+        // p < 2^n, so the root is 1; no need to build 2^n.
+        equate(q, mbOne());
+    } else {
+        // Newton's step from above decreases monotonically to the floor root,
+        // so the loop ends. Start at 2^ceil(bits/n) >= the root.
+        mb qn1, t, nn, step;
+        init(nn, n);
+        int bits = NumBits(p);
+        mbShiftLeft(q, mbOne(), bits / n + (bits % n != 0 ? 1 : 0));
+        uint32 n1 = static_cast<uint32>(n - 1);
+        for (;;) {
+            powerPositive(qn1, q, n1);
+            div(t, p, qn1);                 // p / q^(n-1)
+            mulByScalarAbs(step, q, n1);    // (n-1) q
+            add(t, t, step);
+            div(t, t, nn);                  // ((n-1) q + p / q^(n-1)) / n
+            if (compare(t, q) >= 0) break;
+            equate(q, t);
+        }
+    }
+    if (negative) q.length = -q.length;
+    equate(z, q);
+}
+
+mb nthRoot(mb const& x, int n) {
+    mb z;
+    nthRoot(z, x, n);
+    return z;
+}
+
+void factorial(mb& z, mb const& n) {
+    if (n.length < 0 && effLen(n) != 0) return;
+    mb f, t(n);
+    equate(f, mbOne());
+    while (effLen(t) != 0) {
+        mul(f, f, t);
+        sub(t, t, mbOne());
+    }
+    equate(z, f);
+}
+
+mb factorial(mb const& n) {
+    mb z;
+    factorial(z, n);
+    return z;
+}
+
+bool binomial(mb& z, mb const& n, mb const& k) {
+    bool nNeg = n.length < 0 && effLen(n) != 0, kNeg = k.length < 0 && effLen(k) != 0;
+    if (nNeg || kNeg || compare(n, k) < 0) {
+        z = 0;
+        return false;
+    }
+    if (compare(n, k) == 0 || effLen(k) == 0) {
+        equate(z, mbOne());
+        return true;
+    }
+    mb kk, s, f, i;
+    sub(kk, n, k);
+    if (compare(k, kk) < 0) equate(kk, k);  // the smaller of k and n - k
+    sub(s, n, kk);
+    equate(f, mbOne());
+    equate(i, mbOne());
+    while (compare(i, kk) <= 0) {
+        add(s, s, mbOne());
+        mul(f, f, s);
+        div(f, f, i);
+        add(i, i, mbOne());
+    }
+    equate(z, f);
+    return true;
+}
+
+namespace {
+bool binomialInts(mb& z, int n, int k) {
+    mb a, b;
+    init(a, n);
+    init(b, k);
+    return binomial(z, a, b);
+}
+}  // namespace
+
+bool binomial(mb& z, mb const& n, int k) {
+    mb b;
+    init(b, k);
+    return binomial(z, n, b);
+}
+
+bool binomial(mb& z, int n, mb const& k) {
+    mb a;
+    init(a, n);
+    return binomial(z, a, k);
+}
+
+bool binomial(mb& z, int n, int k) { return binomialInts(z, n, k); }
+
+mb binomial(mb const& n, mb const& k) {
+    mb z;
+    binomial(z, n, k);
+    return z;
+}
+
+mb binomial(mb const& n, int k) {
+    mb z;
+    binomial(z, n, k);
+    return z;
+}
+
+mb binomial(int n, mb const& k) {
+    mb z;
+    binomial(z, n, k);
+    return z;
+}
+
+mb binomial(int n, int k) {
+    mb z;
+    binomial(z, n, k);
+    return z;
+}

@@ -64,4 +64,30 @@ mb mbSetBit(mb const& x, int i);
 mb mbClearBit(mb const& x, int i);
 mb mbFlipBit(mb const& x, int i);
 
+// Roots, powers and number theory. Value forms start from zero and drop the truth value.
+void sqrt(mb& z, mb const& x);  // floor root; z untouched for x < 0
+mb sqrt(mb const& x);
+bool isItSquare(mb& r, mb const& x);  // r = root when x is a square, else 0
+void sqr(mb& z, mb const& x);
+mb sqr(mb const& x);
+bool power(mb& z, mb const& x, int n);        // negative n gives 0 (true unless x = 0); x = 1 gives 1
+bool power(mb& z, mb const& x, mb const& y);  // false, z untouched, when y does not fit an int
+mb power(mb const& x, int n);
+mb power(mb const& x, mb const& y);
+void gcd(mb& z, mb const& x, mb const& y);  // never negative; gcd(0, 0) = 0
+mb gcd(mb const& x, mb const& y);
+void extendedGCD(mb& X, mb& Y, mb& G, mb const& a, mb const& b);  // aX + bY = G
+void nthRoot(mb& z, mb const& x, int n);  // sign(x) floor(|x|^(1/n)); 0 for n <= 0 or an even root of x < 0
+mb nthRoot(mb const& x, int n);
+void factorial(mb& z, mb const& n);  // z untouched for n < 0
+mb factorial(mb const& n);
+bool binomial(mb& z, mb const& n, mb const& k);  // false and z = 0 for n < 0, k < 0 or n < k
+bool binomial(mb& z, mb const& n, int k);
+bool binomial(mb& z, int n, mb const& k);
+bool binomial(mb& z, int n, int k);
+mb binomial(mb const& n, mb const& k);
+mb binomial(mb const& n, int k);
+mb binomial(int n, mb const& k);
+mb binomial(int n, int k);
+
 #endif

@@ -1,0 +1,33 @@
+// Binary floating point: an mb mantissa times a power of two, cut to `blockPrec`
+// words by fpNormalize after each arithmetic result. One value has many
+// representations, so fp values are compared only with compare().
+#ifndef VANTREL_FP_H
+#define VANTREL_FP_H
+
+#include "mb.h"
+
+class fp {
+public:
+    mb mantissa;
+    int32 exponent;  // value = mantissa * 2^exponent
+
+    fp();
+    fp(fp const& x);          // deep copy, exact size
+    explicit fp(char const* s);  // as the parse leaves it; zero when refused
+    explicit fp(double d);
+    ~fp();
+
+    fp& operator=(fp const& y);
+    fp& operator=(mb const& m);  // mantissa copy, exponent 0, not normalised
+    fp& operator=(double d);
+};
+
+// Process-wide precision settings.
+extern int32 blockPrec;  // words that fpNormalize keeps; at least 1
+extern int32 decPrec;    // digits of the stream output and the gamma functions' target
+void setBlockPrec(int n);
+int getBlockPrec();
+void setDecPrec(int n);  // |n|; 0 gives 16
+int getDecPrec();
+
+#endif

@@ -1,0 +1,364 @@
+// Copies of fp and setters from integers; conversions between fp and decimal
+// text, double and integers.
+#include "fpConv.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <limits>
+
+#include "fpFuncs.h"
+#include "fpMath.h"
+#include "mbConv.h"
+#include "mbMath.h"
+
+bool init(fp& x) {
+    init(x.mantissa);
+    x.exponent = 0;
+    return true;
+}
+
+bool init(fp& x, int n) {
+    init(x.mantissa, n);
+    x.exponent = 0;
+    fpNormalize(x);
+    return true;
+}
+
+bool init(fp& x, long long n) {
+    init(x.mantissa);
+    long64tomb(x.mantissa, n);
+    x.exponent = 0;
+    fpNormalize(x);
+    return true;
+}
+
+void long32tofp(fp& x, int32 n) {
+    long32tomb(x.mantissa, n);
+    x.exponent = 0;
+}
+
+void long64tofp(fp& x, int32 n) {
+    init(x.mantissa);
+    long64tomb(x.mantissa, static_cast<long long>(n));
+    x.exponent = 0;
+}
+
+void equate(fp& z, fp const& x) {
+    equate(z.mantissa, x.mantissa);
+    z.exponent = x.exponent;
+}
+
+void equateWithCare(fp& z, fp const& x) {
+    equateWithCare(z.mantissa, x.mantissa);
+    z.exponent = x.exponent;
+}
+
+void myFree(fp& x) {
+    myFree(x.mantissa);
+    x.exponent = 0;
+}
+
+void equate(fp& z, mb const& m) {
+    equate(z.mantissa, m);
+    z.exponent = 0;
+}
+
+fp abs(fp const& x) {
+    fp z;
+    equate(z, x);
+    if (z.mantissa.length < 0) z.mantissa.length = -z.mantissa.length;
+    return z;
+}
+
+// ---- decimal text ----
+
+namespace {
+
+inline bool isDigit(char c) { return c >= '0' && c <= '9'; }
+
+char* copyText(char const* s, std::size_t n) {
+    char* p = static_cast<char*>(std::malloc(n + 1));
+    if (p == nullptr) vantrelOutOfMemory();
+    std::memcpy(p, s, n);
+    p[n] = '\0';
+    return p;
+}
+
+// Reads the decimal int that starts the first (at most 21) characters of t: an
+// optional sign, then digits up to the first non-digit. False when there is no
+// digit or the value lies outside int; digits are counted, never overflowed.
+bool readExponent(char const* t, int64& value) {
+    std::size_t n = 0;
+    while (n < 21 && t[n] != '\0') ++n;
+    std::size_t i = 0;
+    bool negative = false;
+    if (i < n && (t[i] == '+' || t[i] == '-')) negative = t[i++] == '-';
+    if (i >= n || !isDigit(t[i])) return false;
+    int64 v = 0;
+    for (; i < n && isDigit(t[i]); ++i) {
+        v = v * 10 + (t[i] - '0');
+        if (v > int64(1) << 31) return false;
+    }
+    if (negative) v = -v;
+    if (v > std::numeric_limits<int>::max() || v < std::numeric_limits<int>::min()) return false;
+    value = v;
+    return true;
+}
+
+}  // namespace
+
+bool checkInputString(char const* s) {
+    if (s == nullptr || s[0] == '\0') return false;
+    for (char const* p = s; *p != '\0'; ++p)
+        if (!isDigit(*p) && *p != '+' && *p != '-' && *p != '.' && *p != 'E' && *p != 'e') return false;
+
+    char const* letter = s;
+    while (*letter != '\0' && *letter != 'E' && *letter != 'e') ++letter;
+    std::size_t m = std::size_t(letter - s);  // mantissa part: s[0, m)
+    bool hasExponent = *letter != '\0';
+    if (m == 0) return false;
+    if (hasExponent) {
+        char last = s[m - 1];
+        if (!isDigit(last) && !(last == '.' && m >= 2 && isDigit(s[m - 2]))) return false;
+    }
+    int points = 0;
+    for (std::size_t i = 0; i < m; ++i) {
+        if ((s[i] == '+' || s[i] == '-') && i > 0) return false;
+        if (s[i] == '.' && ++points > 1) return false;
+    }
+    if (!hasExponent) return true;
+
+    char const* e = letter + 1;
+    if (e[0] == '.') return false;
+    if (e[0] == '\0' || e[1] == '\0') return true;  // too short to test; the reader decides
+    for (char const* p = e + 1; *p != '\0'; ++p)
+        if (!isDigit(*p)) return false;
+    return true;
+}
+
+bool fpConvFromString(fp& z, char const* s) {
+    static fp ten, p;
+    static bool initGood = false;
+    if (!initGood) {
+        long32tofp(ten, 10);
+        initGood = true;
+    }
+    if (s == nullptr || s[0] == '\0' || !checkInputString(s)) return false;
+
+    std::size_t n = std::strlen(s);
+    char* copy = copyText(s, n);
+    int64 e10 = 0;
+    char* letter = copy;
+    while (*letter != '\0' && *letter != 'E' && *letter != 'e') ++letter;
+    if (*letter != '\0') {
+        if (!readExponent(letter + 1, e10)) {
+            std::free(copy);
+            return false;
+        }
+        *letter = '\0';
+    }
+    // The digits after the point move one place left over it: 12.5 becomes 125
+    // with one power of ten less.
+    if (char* point = std::strchr(copy, '.')) {
+        char* q = point;
+        while (isDigit(q[1])) {
+            q[0] = q[1];
+            ++q;
+            --e10;
+        }
+        *q = '\0';
+    }
+    // A number needs a digit: ".", "+" and "-" pass the syntax test but are refused.
+    // The span bound keeps every binary exponent met below within about 2^30 + the
+    // working precision, far inside int32, and the time of the scaling bounded.
+    char const* digits = copy + ((copy[0] == '+' || copy[0] == '-') ? 1 : 0);
+    bool anyDigit = *digits != '\0';
+    while (*digits == '0') ++digits;
+    std::size_t significant = std::strlen(digits);
+    if (anyDigit && significant == 0) {
+        // Zero whatever the exponent: nothing to scale.
+        std::free(copy);
+        myFree(z.mantissa);
+        z.exponent = 0;
+        return true;
+    }
+    int64 span = (e10 < 0 ? -e10 : e10) + int64(significant);
+    if (!anyDigit || significant > std::size_t(kMaxDecimalSpan) || span > kMaxDecimalSpan) {
+        std::free(copy);
+        return false;
+    }
+    bool ok = mbConvFromStr(z.mantissa, copy);
+    std::free(copy);
+    z.exponent = 0;
+    if (!ok) return false;
+
+    int32 saved = blockPrec;
+    if (blockPrec < std::numeric_limits<int32>::max()) ++blockPrec;
+    if (!power(p, ten, static_cast<int>(e10))) {
+        blockPrec = saved;
+        return false;
+    }
+    mul(z, z, p);
+    blockPrec = saved;
+    return true;
+}
+
+bool init(fp& x, char const* s) {
+    init(x);
+    if (!fpConvFromString(x, s)) return false;
+    fpNormalize(x);
+    return true;
+}
+
+bool equate(fp& x, char const* s) {
+    if (x.mantissa.allocated != 0 && x.mantissa.blocks != nullptr) myFree(x.mantissa);
+    return init(x, s);
+}
+
+bool init(fp& x, double d) {
+    init(x);
+    if (d == 0.0) return true;
+    char text[64];
+    std::snprintf(text, sizeof text, "%.17e", d);
+    // A locale may print another radix character (even several bytes): whatever
+    // stands between the first digit and the next one becomes ".".
+    char* first = text;
+    while (*first != '\0' && !isDigit(*first)) ++first;
+    if (*first != '\0' && first[1] != '.' && first[1] != '\0' && !isDigit(first[1])) {
+        char* next = first + 1;
+        while (*next != '\0' && !isDigit(*next)) ++next;
+        first[1] = '.';
+        std::memmove(first + 2, next, std::strlen(next) + 1);
+    }
+    // Zeros just before the exponent go, never the point or the first digit.
+    char* e = std::strchr(text, 'e');
+    if (*first != '\0' && first[1] == '.' && e != nullptr && e > first + 1) {
+        char* end = e;
+        while (end - 1 > first + 1 && end[-1] == '0') --end;
+        if (end != e) std::memmove(end, e, std::strlen(e) + 1);
+    }
+    return init(x, static_cast<char const*>(text));
+}
+
+bool equate(fp& x, double d) {
+    if (x.mantissa.allocated != 0 && x.mantissa.blocks != nullptr) myFree(x.mantissa);
+    return init(x, d);
+}
+
+// ---- integers ----
+
+void equate(mb& z, fp const& x) {
+    int32 e = x.exponent;  // read first: z may be x's own mantissa
+    equate(z, x.mantissa);
+    // The shifts take their count by magnitude, so a negative exponent shifts right.
+    if (e < 0)
+        mbShiftRight(z, z, e);
+    else if (e > 0)
+        mbShiftLeft(z, z, e);
+}
+
+bool equate(int& v, fp const& x) {
+    static mb m;
+    v = 0;
+    mb const& xm = x.mantissa;
+    int32 n = xm.length < 0 ? -xm.length : xm.length;
+    while (n > 0 && xm.blocks[n - 1] == 0) --n;
+    if (n == 0) return true;
+    // Bit length of the integer part; past 31 bits it cannot fit, and building it
+    // could take as much memory as the exponent says.
+    int64 bits = int64(n - 1) * 32 + NumBits(static_cast<unsigned int>(xm.blocks[n - 1])) + x.exponent;
+    if (bits > 31) return false;
+    equate(m, x);
+    if (m.length != 1 && m.length != -1) return false;
+    uint32 w = m.blocks[0];
+    if (w >= 0x80000000u) return false;
+    v = m.length < 0 ? -static_cast<int>(w) : static_cast<int>(w);
+    fp back;
+    equate(back, m);
+    return compare(back, x) == 0;
+}
+
+// ---- decimal digits and power of ten ----
+
+char* fpToStr2(int& e10, fp const& x, int nDigits) {
+    static fp xt, log_2_10, ten, pointFive;
+    static mb xtInt;
+    static bool initGood = false;
+    if (nDigits <= 0 || x.mantissa.length == 0) {
+        e10 = 0;
+        return copyText("0", 1);
+    }
+    if (!initGood) {
+        long32tofp(ten, 10);
+        long32tofp(pointFive, 1);
+        pointFive.exponent = -1;
+        init(log_2_10, 3.321928094887362);
+        initGood = true;
+    }
+    equateWithCare(xt, x);
+    int32 saved = blockPrec;
+
+    // Estimates at a small precision: the words that nDigits digits need, and the
+    // decimal exponent of x to within a step or two.
+    int lg = Lg2(x);
+    int bitsNeeded = std::max(NumBits(nDigits), NumBits(lg));
+    blockPrec = std::max(1, (bitsNeeded + 10) / 32);
+    fp a, thirtyTwo, b;
+    init(a, nDigits);
+    mul(a, log_2_10, a);
+    init(thirtyTwo, 32);
+    div(a, a, thirtyTwo);
+    int32 words = to_long(a);
+    init(b, lg);
+    div(b, b, log_2_10);
+    int32 est = to_long(b);
+
+    blockPrec = words + 2;
+    bool negative = xt.mantissa.length < 0;
+    if (negative) xt.mantissa.length = -xt.mantissa.length;
+
+    fp P, Q;
+    power(P, ten, nDigits);
+    power(Q, ten, est);
+    div(xt, xt, Q);
+    mul(xt, xt, P);
+    int64 k = int64(nDigits) - est;
+    // The estimate is off by a step or two at most; the caps only matter for values
+    // whose exponents were held at the ends of their range, and keep the time bounded.
+    for (int i = 0; i < 64 && compare(xt, P) < 0; ++i) {
+        mul(xt, xt, ten);
+        ++k;
+    }
+    for (int i = 0; i < 64 && compare(xt, P) >= 0; ++i) {
+        div(xt, xt, ten);
+        --k;
+    }
+    add(xt, xt, pointFive);
+    equate(xtInt, xt);
+
+    std::size_t size = std::size_t(nDigits) + 35;
+    char* digits = static_cast<char*>(std::malloc(size));
+    char* out = static_cast<char*>(std::malloc(size));
+    if (digits == nullptr || out == nullptr) vantrelOutOfMemory();
+    std::size_t count = 0;
+    while (xtInt.length != 0 && count <= std::size_t(nDigits))
+        digits[count++] = static_cast<char>('0' + mbShortDiv(xtInt, xtInt, 10u));
+    // Least significant first: leading zeros of the list are the trailing zeros.
+    std::size_t zeros = 0;
+    while (zeros + 1 < count && digits[zeros] == '0') ++zeros;
+    std::size_t pos = 0;
+    if (negative) out[pos++] = '-';
+    for (std::size_t i = count; i > zeros; --i) out[pos++] = digits[i - 1];
+    if (count == 0) out[pos++] = '0';
+    out[pos] = '\0';
+    std::free(digits);
+
+    int64 e = int64(zeros) - k;
+    e10 = e > std::numeric_limits<int>::max() ? std::numeric_limits<int>::max()
+          : e < std::numeric_limits<int>::min() ? std::numeric_limits<int>::min()
+                                                : static_cast<int>(e);
+    blockPrec = saved;
+    return out;
+}

@@ -1,0 +1,43 @@
+// Copies of fp, setters from integers, and conversions of fp to and from decimal
+// text, double and integers.
+#ifndef VANTREL_FPCONV_H
+#define VANTREL_FPCONV_H
+
+#include "fp.h"
+
+bool init(fp& x);                // zero, nothing released
+bool init(fp& x, int n);         // normalised
+bool init(fp& x, long long n);   // normalised
+void long32tofp(fp& x, int32 n);  // not normalised
+void long64tofp(fp& x, int32 n);  // not normalised
+void equate(fp& z, fp const& x);
+void equateWithCare(fp& z, fp const& x);
+void myFree(fp& x);
+void equate(fp& z, mb const& m);  // mantissa copy, exponent 0, not normalised
+fp abs(fp const& x);
+
+// Decimal text: optional sign, digits with at most one point, optional exponent
+// after E or e. checkInputString tests the syntax alone.
+bool checkInputString(char const* s);
+// z := M x 10^e10 rounded once to blockPrec + 1 words (not to blockPrec). Refused:
+// bad syntax, no mantissa digit, an exponent outside int, or a text whose
+// |e10| + mantissa digits exceeds kMaxDecimalSpan.
+bool fpConvFromString(fp& z, char const* s);
+constexpr int64 kMaxDecimalSpan = 323228496;  // floor(2^30 / log2 10)
+bool init(fp& x, char const* s);    // fresh target; normalised; zero when refused
+bool equate(fp& x, char const* s);  // releases x's words, then as init
+// A double enters through its "%.17e" text (18 significant digits), never bit by bit.
+bool init(fp& x, double d);         // fresh target; false and zero for inf and NaN
+bool equate(fp& x, double d);       // releases x's words, then as init
+
+void equate(mb& z, fp const& x);    // integer part, cut toward zero
+// x exactly as an int: true for zero and for integers with |x| <= 2^31 - 1. A value
+// refused only for its fraction leaves its integer part in v; otherwise v is 0.
+bool equate(int& v, fp const& x);
+
+// Exactly nDigits significant digits of x rounded half up, trailing zeros dropped,
+// as text D (malloc, "-" for negative x): x is about D x 10^e10. "0" for zero
+// or nDigits <= 0.
+char* fpToStr2(int& e10, fp const& x, int nDigits);
+
+#endif

@@ -1,0 +1,10 @@
+// Functions of fp built on its arithmetic.
+#ifndef VANTREL_FPFUNCS_H
+#define VANTREL_FPFUNCS_H
+
+#include "fp.h"
+
+int Lg2(fp const& x);       // floor(log2 |x|) of x as stored; 0 for zero
+int32 to_long(fp const& x);  // integer part, low word only, no range check
+
+#endif

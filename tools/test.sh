@@ -1,0 +1,75 @@
+#!/usr/bin/env bash
+# Runs every test: the CTest suite in the normal and the sanitizer configuration, and a
+# short smoke pass of each benchmark. Each configuration is one function, listed in STEPS;
+# all steps run, and the script fails if any of them failed.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+JOBS=$(nproc)
+# Seconds one test may run before CTest counts it failed, so a hang cannot stall CI.
+TEST_TIMEOUT=${TEST_TIMEOUT:-300}
+
+configure_and_build() {  # dir, cmake options...
+  local dir=$1
+  shift
+  cmake -S . -B "$dir" -G Ninja "$@" || return 1
+  cmake --build "$dir" -j "$JOBS" || return 1
+}
+
+run_ctest() {  # dir
+  ctest --test-dir "$1" -j "$JOBS" --output-on-failure --no-tests=error --timeout "$TEST_TIMEOUT"
+}
+
+# Options are given in full each time: a build directory keeps whatever its cache last held.
+COMMON=(-DCMAKE_BUILD_TYPE=RelWithDebInfo -DVANTREL_WERROR=ON -DVANTREL_TESTS=ON)
+
+# x86-64, RelWithDebInfo, warnings as errors: also builds the benchmarks for bench_smoke.
+step_default() {
+  configure_and_build build "${COMMON[@]}" -DVANTREL_SANITIZE=OFF -DVANTREL_BENCH=ON || return 1
+  run_ctest build
+}
+
+# AddressSanitizer with leak detection, and UndefinedBehaviorSanitizer stopping at the first report.
+step_sanitize() {
+  configure_and_build build-asan "${COMMON[@]}" -DVANTREL_SANITIZE=ON -DVANTREL_BENCH=OFF || return 1
+  ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 run_ctest build-asan
+}
+
+# Each benchmark once for a moment: they build, run, and their GMP cross-check holds.
+step_bench_smoke() {
+  local found=0 b out
+  for b in build/bench_*; do
+    [[ -x "$b" && -f "$b" ]] || continue
+    found=1
+    echo "-- $b"
+    out=$("$b" --benchmark_min_time=0.001 2>&1) || { echo "$out"; return 1; }
+    if grep -q "ERROR OCCURRED" <<<"$out"; then
+      grep -B1 "ERROR OCCURRED" <<<"$out"
+      return 1
+    fi
+    echo "   $(grep -c '^[a-zA-Z_].*/' <<<"$out") benchmarks ran"
+  done
+  [[ $found -eq 1 ]] || { echo "no benchmark binaries in build/"; return 1; }
+}
+
+STEPS=(default sanitize bench_smoke)
+
+bash tools/install-deps.sh
+
+failed=()
+for s in "${STEPS[@]}"; do
+  echo "==== $s"
+  start=$SECONDS
+  if "step_$s"; then
+    echo "==== $s: ok ($((SECONDS - start)) s)"
+  else
+    echo "==== $s: FAILED ($((SECONDS - start)) s)"
+    failed+=("$s")
+  fi
+done
+
+if [[ ${#failed[@]} -ne 0 ]]; then
+  echo "tools/test.sh: failed steps: ${failed[*]}"
+  exit 1
+fi
+echo "tools/test.sh: all steps passed: ${STEPS[*]}"
