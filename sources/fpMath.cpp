@@ -162,12 +162,17 @@ void addCore(fp& z, fp const& x, fp const& y, bool negateY) {
 
 }  // namespace
 
-void fpNormalize(fp& x) {
+namespace {
+
+// The normal form with the exponent carried in 64 bits, so that a result whose
+// exponent is out of range before the cut is clamped once, at the end.
+void normalizeAt(fp& x, int64 e) {
     mb& m = x.mantissa;
     if (m.length == 0) {
         x.exponent = 0;
         return;
     }
+    x.exponent = clampExp(e);
     bool negative = m.length < 0;
     int32 n = absLen(m.length);
     while (n > 0 && m.blocks[n - 1] == 0) --n;
@@ -184,7 +189,6 @@ void fpNormalize(fp& x) {
         return;
     }
     uint32* w = m.blocks;
-    int64 e = x.exponent;
 
     m.length = n;
     e -= 32 - NumBits(static_cast<unsigned int>(w[n - 1]));
@@ -219,6 +223,10 @@ void fpNormalize(fp& x) {
     x.exponent = clampExp(e + int64(32) * drop);
 }
 
+}  // namespace
+
+void fpNormalize(fp& x) { normalizeAt(x, x.exponent); }
+
 int compare(fp const& x, fp const& y) {
     int c = fpCompareAbs(x, y);
     bool xNeg = x.mantissa.length < 0, yNeg = y.mantissa.length < 0;
@@ -240,8 +248,7 @@ void mul(fp& z, fp const& x, fp const& y) {
     }
     int64 e = int64(x.exponent) + y.exponent;
     mul(z.mantissa, x.mantissa, y.mantissa);
-    z.exponent = clampExp(e);
-    fpNormalize(z);
+    normalizeAt(z, e);
 }
 
 bool div(fp& z, fp const& x, fp const& y) {
@@ -261,8 +268,7 @@ bool div(fp& z, fp const& x, fp const& y) {
     }
     int64 e = se - y.exponent;
     div(z.mantissa, s.mantissa, y.mantissa);
-    z.exponent = clampExp(e);
-    fpNormalize(z);
+    normalizeAt(z, e);
     return true;
 }
 

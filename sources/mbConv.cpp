@@ -121,6 +121,47 @@ bool DecStrtoHexStr(char* s) {
     return true;
 }
 
+#ifdef _WIN32
+char* HexStrtoDecStr(char* s) {
+    std::size_t n = std::strlen(s);
+    // Each pass below yields one decimal digit and frees at most one hexadecimal
+    // digit, so there are fewer than 2n + 10 of them.
+    char* out = static_cast<char*>(std::malloc(n == 0 ? 1 : 2 * n + 10));
+    if (out == nullptr) vantrelOutOfMemory();
+    out[0] = '\0';
+    if (n == 0) return out;
+    for (std::size_t i = 0; i < n; ++i) {
+        char c = s[i];
+        if (isDigit(c))
+            s[i] = static_cast<char>(c - '0');
+        else if (c >= 'A' && c <= 'F')
+            s[i] = static_cast<char>(c - 'A' + 10);
+        else if (c >= 'a' && c <= 'f')
+            s[i] = static_cast<char>(c - 'a' + 10);
+        else
+            return out;  // the empty text
+    }
+    std::size_t start = 0, count = 0;
+    while (start < n) {
+        unsigned rem = 0;
+        for (std::size_t i = start; i < n; ++i) {
+            unsigned cur = rem * 16u + static_cast<unsigned char>(s[i]);
+            s[i] = static_cast<char>(cur / 10u);
+            rem = cur % 10u;
+        }
+        out[count++] = static_cast<char>('0' + rem);
+        if (s[start] == 0) ++start;
+    }
+    out[count] = '\0';
+    for (std::size_t i = 0, j = count - 1; i < j; ++i, --j) {
+        char c = out[i];
+        out[i] = out[j];
+        out[j] = c;
+    }
+    return out;
+}
+#endif
+
 bool mbConvFromStr(mb& x, char const* s) {
     // A held array is released rather than lost, so a live record may be passed.
     myFree(x);

@@ -35,10 +35,16 @@ inline void setWords(mb& x, int32 n) {
     updateWithCare(x);
 }
 
-// Copies a scratch result of n words into z with the given sign.
+// Copies a scratch result of n words into z with the given sign, at exact size;
+// an array of z that already has that size is reused rather than replaced.
 inline void store(mb& z, mb& scratch, int32 n, bool negative) {
     if (n == 0) {
         z = 0;
+        return;
+    }
+    if (z.blocks != nullptr && z.allocated == n) {
+        std::memcpy(z.blocks, scratch.blocks, std::size_t(n) * sizeof(uint32));
+        z.length = negative ? -n : n;
         return;
     }
     scratch.length = negative ? -n : n;
@@ -141,7 +147,7 @@ uint32 ThreeByTwo(uint32 const* b3, uint32 const* b2) {
 // Long division of normalised magnitudes, xn >= yn >= 2. Writes the quotient words
 // into q (sign qNeg) and, when r is given, the remainder (sign rNeg).
 void longDiv(mb& q, mb* r, mb const& x, int32 xn, mb const& y, int32 yn, bool qNeg, bool rNeg) {
-    static mb d, yt, s, t;
+    static mb d, yt, s;
     int shift = clz32(y.blocks[yn - 1]);
     int32 m = yn;
     int32 n = xn;
@@ -164,41 +170,40 @@ void longDiv(mb& q, mb* r, mb const& x, int32 xn, mb const& y, int32 yn, bool qN
 
     int32 qn = n - m + 1;
     setWords(s, qn);
-    setWords(t, m + 1);
     uint32 const* yw = yt.blocks;
-    uint32* tw = t.blocks;
     uint32 const* b2 = yw + m - 2;
 
     for (int32 j = n - m; j >= 0; --j) {
         uint32* win = d.blocks + j;  // m + 1 words
         uint32 qhat = ThreeByTwo(win + m - 2, b2);
         if (qhat != 0) {
-            // t := qhat * divisor
+            // window -= qhat * divisor in one pass; the estimate is never short, and
+            // when it is long the window goes negative and the divisor is added back.
             uint64 carry = 0;
             for (int32 i = 0; i < m; ++i) {
                 uint64 p = uint64(qhat) * yw[i] + carry;
-                tw[i] = static_cast<uint32>(p);
+                uint32 lo = static_cast<uint32>(p);
                 carry = p >> 32;
+                uint32 w = win[i];
+                win[i] = w - lo;
+                carry += w < lo ? 1u : 0u;
             }
-            tw[m] = static_cast<uint32>(carry);
-            // The estimate is never short; step it down while the product is too large.
-            while (cmpWords(tw, m + 1, win, m + 1) > 0) {
-                --qhat;
-                uint32 borrow = 0;
-                for (int32 i = 0; i < m; ++i) {
-                    uint64 dd = uint64(tw[i]) - yw[i] - borrow;
-                    tw[i] = static_cast<uint32>(dd);
-                    borrow = static_cast<uint32>(dd >> 32) & 1u;
-                }
-                tw[m] -= borrow;
-            }
-            if (qhat != 0) {
-                uint32 borrow = 0;
-                for (int32 i = 0; i <= m; ++i) {
-                    uint64 dd = uint64(win[i]) - tw[i] - borrow;
-                    win[i] = static_cast<uint32>(dd);
-                    borrow = static_cast<uint32>(dd >> 32) & 1u;
-                }
+            uint32 top = win[m];
+            win[m] = top - static_cast<uint32>(carry);
+            if (uint64(top) < carry) {
+                uint64 c = 0;
+                do {
+                    --qhat;
+                    c = 0;
+                    for (int32 i = 0; i < m; ++i) {
+                        uint64 sum = uint64(win[i]) + yw[i] + c;
+                        win[i] = static_cast<uint32>(sum);
+                        c = sum >> 32;
+                    }
+                    uint64 sum = uint64(win[m]) + c;
+                    win[m] = static_cast<uint32>(sum);
+                    c = sum >> 32;
+                } while (c == 0);
             }
         }
         s.blocks[j] = qhat;
@@ -830,9 +835,21 @@ bool power(mb& z, mb const& x, int n) {
     return true;
 }
 
+bool power(mb& z, mb const& x, mb const& y) {
+    int n = 0;
+    if (!equate(n, y)) return false;
+    return power(z, x, n);
+}
+
 mb power(mb const& x, int n) {
     mb z;
     power(z, x, n);
+    return z;
+}
+
+mb power(mb const& x, mb const& y) {
+    mb z;
+    power(z, x, y);
     return z;
 }
 
@@ -973,15 +990,6 @@ bool binomial(mb& z, mb const& n, mb const& k) {
     return true;
 }
 
-namespace {
-bool binomialInts(mb& z, int n, int k) {
-    mb a, b;
-    init(a, n);
-    init(b, k);
-    return binomial(z, a, b);
-}
-}  // namespace
-
 bool binomial(mb& z, mb const& n, int k) {
     mb b;
     init(b, k);
@@ -994,7 +1002,12 @@ bool binomial(mb& z, int n, mb const& k) {
     return binomial(z, a, k);
 }
 
-bool binomial(mb& z, int n, int k) { return binomialInts(z, n, k); }
+bool binomial(mb& z, int n, int k) {
+    mb a, b;
+    init(a, n);
+    init(b, k);
+    return binomial(z, a, b);
+}
 
 mb binomial(mb const& n, mb const& k) {
     mb z;

@@ -96,8 +96,10 @@ void powerMod(mb& z, mb const& x, mb const& y, int n, mb const& m) {
 
 mb& powerMod(mb const& x, mb const& y, int n, mb const& m) {
     static mb z;
-    z = 0;
-    powerMod(z, x, y, n, m);
+    // Computed apart from z: an operand may be the previous result (nested calls).
+    mb r;
+    powerMod(r, x, y, n, m);
+    equate(z, r);
     return z;
 }
 

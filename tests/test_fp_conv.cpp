@@ -612,22 +612,47 @@ TEST(FpDouble, ConstructorAndAssignment) {
     EXPECT_TRUE(equalsExactly(z, decimal("-3", 0)));
 }
 
+// Sets a locale whose decimal point is a comma, compiling one into a scratch
+// directory with localedef when none is installed. Returns false when neither works.
+bool commaLocale(std::string& scratch) {
+    for (char const* n : {"de_DE.UTF-8", "de_DE.utf8", "fr_FR.UTF-8", "German"})
+        if (std::setlocale(LC_NUMERIC, n) != nullptr) return true;
+#ifdef _WIN32
+    (void)scratch;
+    return false;
+#else
+    char dir[] = "/tmp/vantrel-locale-XXXXXX";
+    if (mkdtemp(dir) == nullptr) return false;
+    scratch = dir;
+    std::string cmd = "localedef -i de_DE -f UTF-8 " + scratch + "/de_DE.UTF-8 >/dev/null 2>&1";
+    if (std::system(cmd.c_str()) != 0) return false;
+    setenv("LOCPATH", scratch.c_str(), 1);
+    return std::setlocale(LC_NUMERIC, "de_DE.UTF-8") != nullptr;
+#endif
+}
+
 TEST(FpDouble, CommaLocaleStillReads) {
-    char const* saved = std::setlocale(LC_NUMERIC, nullptr);
-    std::string keep = saved ? saved : "C";
-    char const* names[] = {"de_DE.UTF-8", "de_DE.utf8", "fr_FR.UTF-8", "de_DE", "German"};
-    bool found = false;
-    for (char const* n : names)
-        if (std::setlocale(LC_NUMERIC, n) != nullptr) {
-            found = true;
-            break;
-        }
-    if (!found) GTEST_SKIP() << "no locale with a decimal comma installed";
+    // printf writes the locale's radix character; the reader needs a point.
+    std::string scratch;
+    bool found = commaLocale(scratch);
     fp x;
-    bool ok = init(x, 1.5);
-    std::setlocale(LC_NUMERIC, keep.c_str());
+    bool ok = found && init(x, 1.5);
+    fp y;
+    bool okSmall = found && init(y, -2.5e-300);
+    std::setlocale(LC_NUMERIC, "C");
+#ifndef _WIN32
+    if (!scratch.empty()) {
+        unsetenv("LOCPATH");
+        if (std::system(("rm -rf " + scratch).c_str()) != 0) ADD_FAILURE() << "could not remove " << scratch;
+    }
+#endif
+    if (!found) GTEST_SKIP() << "no locale with a decimal comma could be had";
     ASSERT_TRUE(ok);
     EXPECT_TRUE(equalsExactly(x, decimal("15", -1)));
+    ASSERT_TRUE(okSmall);
+    fp z;
+    ASSERT_TRUE(init(z, -2.5e-300));  // in the C locale
+    EXPECT_EQ(compare(y, z), 0);
 }
 
 // ---- integers ----

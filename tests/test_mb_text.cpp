@@ -179,6 +179,10 @@ TEST(MbReader, ExponentFormIsReadAtBlockPrecAndCutTowardZero) {
     // Through the floating-point reader: the value is rounded to blockPrec words
     // first, then cut toward zero.
     int32 saved = blockPrec;
+    struct Restore {
+        int32 v;
+        ~Restore() { blockPrec = v; }
+    } restore{saved};
     blockPrec = 2;
     mb x;
     std::string digits = "123456789012345678901234567890";  // 97 bits: more than two words
@@ -527,6 +531,10 @@ TEST(MbDouble, NonFiniteGiveZero) {
 
 TEST(MbDouble, BlockPrecIsUnchanged) {
     int32 saved = blockPrec;
+    struct Restore {
+        int32 v;
+        ~Restore() { blockPrec = v; }
+    } restore{saved};
     for (int32 bp : {1, 2, 5, 9}) {
         blockPrec = bp;
         mb x(123.75);

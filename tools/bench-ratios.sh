@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Times the integer layer beside GMP (bench_mb) and prints our time / GMP's time per
-# operation and operand size, as Markdown tables: the median CPU time of five repetitions,
-# run in random order so that a slow spell of the machine does not land on one side only.
+# Times the integer layer beside GMP (bench_mb: arithmetic; bench_numtheory: roots, gcd,
+# modular powers, primality) and prints our time / GMP's time per operation and operand
+# size, as Markdown tables: the median CPU time of five repetitions, run in random order
+# so that a slow spell of the machine does not land on one side only.
 # Usage: tools/bench-ratios.sh [build-dir] [extra Google Benchmark flags...]
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -11,68 +12,82 @@ shift || true
 # Timings mean something only from an optimised build without sanitizers.
 cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVANTREL_SANITIZE=OFF \
   -DVANTREL_BENCH=ON >/dev/null
-cmake --build "$dir" --target bench_mb >/dev/null
+cmake --build "$dir" --target bench_mb bench_numtheory >/dev/null
 
 json=$(mktemp)
 log=$(mktemp)
 trap 'rm -f "$json" "$log"' EXIT
-if ! "$dir/bench_mb" --benchmark_repetitions=5 --benchmark_enable_random_interleaving=true \
-  --benchmark_report_aggregates_only=true \
-  --benchmark_min_time=0.2 --benchmark_out="$json" --benchmark_out_format=json "$@" >"$log" 2>&1; then
-  cat "$log" >&2
-  exit 1
-fi
-if grep -q "ERROR OCCURRED" "$log"; then
-  grep "ERROR OCCURRED" "$log" >&2
-  exit 1
-fi
 
-# Google Benchmark writes one key per line, so the JSON is read line by line.
-awk '
-function unquote(s) { gsub(/^[^:]*: *"|",? *$/, "", s); return s }
-function number(s) { sub(/^[^:]*: */, "", s); sub(/,? *$/, "", s); return s + 0 }
-/"name":/      { name = unquote($0) }
-/"cpu_time":/  { cpu = number($0) }
-/"time_unit":/ {
-  unit = unquote($0)
-  scale = unit == "ns" ? 1 : unit == "us" ? 1e3 : unit == "ms" ? 1e6 : 1e9
-  if (name !~ /_median$/) next
-  n = name; sub(/_median$/, "", n)
-  split(n, part, "/"); lib = part[1]; sub(/_.*/, "", lib)
-  op = part[1]; sub(/^[^_]*_/, "", op)
-  w = part[2]; sub(/^words:/, "", w)
-  t[lib, op, w] = cpu * scale
-  seenOp[op] = 1
-  seenW[w] = 1
-}
-END {
-  # Operations in the order of the library, sizes ascending: the run itself is shuffled.
-  nops = 0
-  split("add mul div divRem mbShiftLeft mbShiftRight", order, " ")
-  for (i = 1; i in order; i++) if (order[i] in seenOp) { ops[++nops] = order[i]; delete seenOp[order[i]] }
-  for (op in seenOp) ops[++nops] = op
-  nws = 0
-  for (w in seenW) {
-    for (j = ++nws; j > 1 && ws[j - 1] + 0 > w + 0; j--) ws[j] = ws[j - 1]
-    ws[j] = w
+# ratios PROGRAM TITLE ORDER [flags...]: runs one benchmark program and prints its tables.
+# Benchmarks are named lib_operation/size:N, lib being mb or gmp; ORDER lists the
+# operations in the order of the library.
+ratios() {
+  local program=$1 title=$2 order=$3
+  shift 3
+  if ! "$dir/$program" --benchmark_repetitions=5 --benchmark_enable_random_interleaving=true \
+    --benchmark_report_aggregates_only=true \
+    --benchmark_min_time=0.2 --benchmark_out="$json" --benchmark_out_format=json "$@" >"$log" 2>&1; then
+    cat "$log" >&2
+    exit 1
+  fi
+  if grep -q "ERROR OCCURRED" "$log"; then
+    grep "ERROR OCCURRED" "$log" >&2
+    exit 1
+  fi
+
+  # Google Benchmark writes one key per line, so the JSON is read line by line.
+  awk -v title="$title" -v orderList="$order" '
+  function unquote(s) { gsub(/^[^:]*: *"|",? *$/, "", s); return s }
+  function number(s) { sub(/^[^:]*: */, "", s); sub(/,? *$/, "", s); return s + 0 }
+  /"name":/      { name = unquote($0) }
+  /"cpu_time":/  { cpu = number($0) }
+  /"time_unit":/ {
+    unit = unquote($0)
+    scale = unit == "ns" ? 1 : unit == "us" ? 1e3 : unit == "ms" ? 1e6 : 1e9
+    if (name !~ /_median$/) next
+    n = name; sub(/_median$/, "", n)
+    split(n, part, "/"); lib = part[1]; sub(/_.*/, "", lib)
+    op = part[1]; sub(/^[^_]*_/, "", op)
+    w = part[2]; sub(/^[^:]*:/, "", w)
+    t[lib, op, w] = cpu * scale
+    seenOp[op] = 1
+    seenW[w] = 1
   }
-  printf "Vantrel time / GMP time (median CPU time; words of 32 bits; div and divRem: 2n-word dividend, n-word divisor)\n\n"
-  printf "| operation |"; for (j = 1; j <= nws; j++) printf " %s |", ws[j]; printf "\n"
-  printf "|---|"; for (j = 1; j <= nws; j++) printf "---:|"; printf "\n"
-  for (i = 1; i <= nops; i++) {
-    printf "| %s |", ops[i]
-    for (j = 1; j <= nws; j++) {
-      a = t["mb", ops[i], ws[j]]; b = t["gmp", ops[i], ws[j]]
-      if (a > 0 && b > 0) printf " %.2f |", a / b; else printf " - |"
+  END {
+    # Operations in the order of the library, sizes ascending: the run itself is shuffled.
+    nops = 0
+    split(orderList, order, " ")
+    for (i = 1; i in order; i++) if (order[i] in seenOp) { ops[++nops] = order[i]; delete seenOp[order[i]] }
+    for (op in seenOp) ops[++nops] = op
+    nws = 0
+    for (w in seenW) {
+      for (j = ++nws; j > 1 && ws[j - 1] + 0 > w + 0; j--) ws[j] = ws[j - 1]
+      ws[j] = w
     }
-    printf "\n"
-  }
-  printf "\nTimes in ns, Vantrel / GMP\n\n"
-  printf "| operation |"; for (j = 1; j <= nws; j++) printf " %s |", ws[j]; printf "\n"
-  printf "|---|"; for (j = 1; j <= nws; j++) printf "---:|"; printf "\n"
-  for (i = 1; i <= nops; i++) {
-    printf "| %s |", ops[i]
-    for (j = 1; j <= nws; j++) printf " %.0f / %.0f |", t["mb", ops[i], ws[j]], t["gmp", ops[i], ws[j]]
-    printf "\n"
-  }
-}' "$json"
+    printf "Vantrel time / GMP time (median CPU time; %s)\n\n", title
+    printf "| operation |"; for (j = 1; j <= nws; j++) printf " %s |", ws[j]; printf "\n"
+    printf "|---|"; for (j = 1; j <= nws; j++) printf "---:|"; printf "\n"
+    for (i = 1; i <= nops; i++) {
+      printf "| %s |", ops[i]
+      for (j = 1; j <= nws; j++) {
+        a = t["mb", ops[i], ws[j]]; b = t["gmp", ops[i], ws[j]]
+        if (a > 0 && b > 0) printf " %.2f |", a / b; else printf " - |"
+      }
+      printf "\n"
+    }
+    printf "\nTimes in ns, Vantrel / GMP\n\n"
+    printf "| operation |"; for (j = 1; j <= nws; j++) printf " %s |", ws[j]; printf "\n"
+    printf "|---|"; for (j = 1; j <= nws; j++) printf "---:|"; printf "\n"
+    for (i = 1; i <= nops; i++) {
+      printf "| %s |", ops[i]
+      for (j = 1; j <= nws; j++) printf " %.0f / %.0f |", t["mb", ops[i], ws[j]], t["gmp", ops[i], ws[j]]
+      printf "\n"
+    }
+  }' "$json"
+}
+
+ratios bench_mb "words of 32 bits; div and divRem: 2n-word dividend, n-word divisor" \
+  "add mul div divRem mbShiftLeft mbShiftRight" "$@"
+printf "\n"
+ratios bench_numtheory "operands of the given bits; powerMod: base, exponent and odd modulus of that size; isItPrime: a prime, 10 Miller-Rabin trials beside GMP's mpz_probab_prime_p with 34 reps (its Baillie-PSW test, then 10 Miller-Rabin rounds)" \
+  "sqrt gcd powerMod isItPrime" "$@"

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Runs every test: the CTest suite in the normal and the sanitizer configuration, and a
-# short smoke pass of each benchmark. Each configuration is one function, listed in STEPS;
-# all steps run, and the script fails if any of them failed.
+# short smoke pass of each benchmark. Each configuration is one function step_<name>, listed
+# in STEPS; all steps run, and the script fails if any of them failed.
+# Usage: tools/test.sh [step...]   (default: every step in STEPS)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -47,12 +48,18 @@ step_bench_smoke() {
       grep -B1 "ERROR OCCURRED" <<<"$out"
       return 1
     fi
-    echo "   $(grep -c '^[a-zA-Z_].*/' <<<"$out") benchmarks ran"
+    echo "   $(grep -cE ' [0-9.]+ (ns|us|ms|s) ' <<<"$out") benchmarks ran"
   done
   [[ $found -eq 1 ]] || { echo "no benchmark binaries in build/"; return 1; }
 }
 
 STEPS=(default sanitize bench_smoke)
+if [[ $# -gt 0 ]]; then
+  STEPS=("$@")
+fi
+for s in "${STEPS[@]}"; do
+  declare -F "step_$s" >/dev/null || { echo "tools/test.sh: no step named '$s'" >&2; exit 2; }
+done
 
 bash tools/install-deps.sh
 
