@@ -1,7 +1,11 @@
-// The fp class: construction, destruction and assignment, and the precision settings.
+// The fp class: construction, destruction, assignment and the operators that
+// forward to the arithmetic, and the precision settings.
 #include "fp.h"
 
+#include <limits>
+
 #include "fpConv.h"
+#include "fpMath.h"
 #include "mbConv.h"
 #include "mbMath.h"
 
@@ -53,3 +57,137 @@ fp& fp::operator=(double d) {
     equate(*this, t);
     return *this;
 }
+
+// ---- operators ----
+
+#define VANTREL_BINARY(sym, fn, T)          \
+    fp fp::operator sym(T y) {              \
+        fp z;                               \
+        fn(z, *this, y);                    \
+        return z;                           \
+    }                                       \
+    fp fp::operator sym(T y) const {        \
+        fp z;                               \
+        fn(z, *this, y);                    \
+        return z;                           \
+    }                                       \
+    fp& fp::operator sym##=(T y) {          \
+        fn(*this, *this, y);                \
+        return *this;                       \
+    }
+
+VANTREL_BINARY(+, add, fp const&)
+VANTREL_BINARY(-, sub, fp const&)
+VANTREL_BINARY(*, mul, fp const&)
+VANTREL_BINARY(/, div, fp const&)
+VANTREL_BINARY(+, add, mb const&)
+VANTREL_BINARY(-, sub, mb const&)
+VANTREL_BINARY(*, mul, mb const&)
+VANTREL_BINARY(/, div, mb const&)
+VANTREL_BINARY(+, add, double)
+VANTREL_BINARY(-, sub, double)
+VANTREL_BINARY(*, mul, double)
+VANTREL_BINARY(/, div, double)
+#undef VANTREL_BINARY
+
+namespace {
+
+// Exponent shifts are held at the ends of the 32-bit range.
+inline int32 shiftedExponent(int32 e, int64 by) {
+    int64 v = int64(e) + by;
+    if (v > std::numeric_limits<int32>::max()) return std::numeric_limits<int32>::max();
+    if (v < std::numeric_limits<int32>::min()) return std::numeric_limits<int32>::min();
+    return static_cast<int32>(v);
+}
+
+inline fp negated(fp const& x) {
+    fp z;
+    equate(z, x);
+    z.mantissa.length = -z.mantissa.length;
+    return z;
+}
+
+}  // namespace
+
+fp& fp::operator<<(int n) {
+    exponent = shiftedExponent(exponent, n);
+    return *this;
+}
+
+fp& fp::operator>>(int n) {
+    exponent = shiftedExponent(exponent, -int64(n));
+    return *this;
+}
+
+fp& fp::operator++() {
+    add(*this, *this, 1.0);
+    return *this;
+}
+
+fp& fp::operator--() {
+    sub(*this, *this, 1.0);
+    return *this;
+}
+
+void fp::operator++(int) { add(*this, *this, 1.0); }
+void fp::operator--(int) { sub(*this, *this, 1.0); }
+
+fp fp::operator-() { return negated(*this); }
+fp fp::operator-() const { return negated(*this); }
+bool fp::operator!() { return mantissa.length == 0; }
+bool fp::operator!() const { return mantissa.length == 0; }
+
+namespace {
+inline fp asFp(mb const& y) {
+    fp t;
+    equate(t, y);
+    return t;
+}
+inline fp asFp(double y) {
+    fp t;
+    equate(t, y);
+    return t;
+}
+}  // namespace
+
+// A scalar operand is converted into a local fp for the comparison.
+#define VANTREL_COMPARE(sym, test, T)                                           \
+    bool fp::operator sym(T y) { return compareTo(*this, y) test; }            \
+    bool fp::operator sym(T y) const { return compareTo(*this, y) test; }
+
+namespace {
+inline int compareTo(fp const& x, fp const& y) { return compare(x, y); }
+inline int compareTo(fp const& x, mb const& y) { return compare(x, asFp(y)); }
+inline int compareTo(fp const& x, double y) { return compare(x, asFp(y)); }
+}  // namespace
+
+#define VANTREL_COMPARE_ALL(T)        \
+    VANTREL_COMPARE(>, == 1, T)       \
+    VANTREL_COMPARE(>=, != -1, T)     \
+    VANTREL_COMPARE(==, == 0, T)      \
+    VANTREL_COMPARE(!=, != 0, T)      \
+    VANTREL_COMPARE(<=, != 1, T)      \
+    VANTREL_COMPARE(<, == -1, T)
+
+VANTREL_COMPARE_ALL(fp const&)
+VANTREL_COMPARE_ALL(mb const&)
+VANTREL_COMPARE_ALL(double)
+#undef VANTREL_COMPARE_ALL
+#undef VANTREL_COMPARE
+
+#define VANTREL_SCALAR_LEFT(sym, fn, T)      \
+    fp operator sym(T a, fp const& y) {      \
+        fp t = asFp(a), z;                   \
+        fn(z, t, y);                         \
+        return z;                            \
+    }
+
+VANTREL_SCALAR_LEFT(+, add, mb const&)
+VANTREL_SCALAR_LEFT(-, sub, mb const&)
+VANTREL_SCALAR_LEFT(*, mul, mb const&)
+VANTREL_SCALAR_LEFT(/, div, mb const&)
+VANTREL_SCALAR_LEFT(+, add, double)
+VANTREL_SCALAR_LEFT(-, sub, double)
+VANTREL_SCALAR_LEFT(*, mul, double)
+VANTREL_SCALAR_LEFT(/, div, double)
+#undef VANTREL_SCALAR_LEFT

@@ -20,7 +20,103 @@ public:
     fp& operator=(fp const& y);
     fp& operator=(mb const& m);  // mantissa copy, exponent 0, not normalised
     fp& operator=(double d);
+
+    // Operators forward to the arithmetic; a value result starts as zero, so a
+    // zero divisor yields zero, while /= leaves the object unchanged.
+    fp operator+(fp const& y);
+    fp operator+(fp const& y) const;
+    fp operator-(fp const& y);
+    fp operator-(fp const& y) const;
+    fp operator*(fp const& y);
+    fp operator*(fp const& y) const;
+    fp operator/(fp const& y);
+    fp operator/(fp const& y) const;
+    fp operator+(mb const& y);
+    fp operator+(mb const& y) const;
+    fp operator-(mb const& y);
+    fp operator-(mb const& y) const;
+    fp operator*(mb const& y);
+    fp operator*(mb const& y) const;
+    fp operator/(mb const& y);
+    fp operator/(mb const& y) const;
+    fp operator+(double y);
+    fp operator+(double y) const;
+    fp operator-(double y);
+    fp operator-(double y) const;
+    fp operator*(double y);
+    fp operator*(double y) const;
+    fp operator/(double y);
+    fp operator/(double y) const;
+    fp& operator+=(fp const& y);
+    fp& operator-=(fp const& y);
+    fp& operator*=(fp const& y);
+    fp& operator/=(fp const& y);
+    fp& operator+=(mb const& y);
+    fp& operator-=(mb const& y);
+    fp& operator*=(mb const& y);
+    fp& operator/=(mb const& y);
+    fp& operator+=(double y);
+    fp& operator-=(double y);
+    fp& operator*=(double y);
+    fp& operator/=(double y);
+
+    fp& operator<<(int n);  // times 2^n, in place
+    fp& operator>>(int n);  // divided by 2^n, in place
+    fp& operator++();
+    fp& operator--();
+    void operator++(int);
+    void operator--(int);
+    fp operator-();
+    fp operator-() const;
+    bool operator!();  // true for zero, whatever the exponent
+    bool operator!() const;
+
+    bool operator>(fp const& y);
+    bool operator>(fp const& y) const;
+    bool operator>=(fp const& y);
+    bool operator>=(fp const& y) const;
+    bool operator==(fp const& y);
+    bool operator==(fp const& y) const;
+    bool operator!=(fp const& y);
+    bool operator!=(fp const& y) const;
+    bool operator<=(fp const& y);
+    bool operator<=(fp const& y) const;
+    bool operator<(fp const& y);
+    bool operator<(fp const& y) const;
+    bool operator>(mb const& y);
+    bool operator>(mb const& y) const;
+    bool operator>=(mb const& y);
+    bool operator>=(mb const& y) const;
+    bool operator==(mb const& y);
+    bool operator==(mb const& y) const;
+    bool operator!=(mb const& y);
+    bool operator!=(mb const& y) const;
+    bool operator<=(mb const& y);
+    bool operator<=(mb const& y) const;
+    bool operator<(mb const& y);
+    bool operator<(mb const& y) const;
+    bool operator>(double y);
+    bool operator>(double y) const;
+    bool operator>=(double y);
+    bool operator>=(double y) const;
+    bool operator==(double y);
+    bool operator==(double y) const;
+    bool operator!=(double y);
+    bool operator!=(double y) const;
+    bool operator<=(double y);
+    bool operator<=(double y) const;
+    bool operator<(double y);
+    bool operator<(double y) const;
 };
+
+fp operator+(mb const& a, fp const& y);
+fp operator-(mb const& a, fp const& y);
+fp operator*(mb const& a, fp const& y);
+fp operator/(mb const& a, fp const& y);
+fp operator+(double a, fp const& y);
+fp operator-(double a, fp const& y);
+fp operator*(double a, fp const& y);
+fp operator/(double a, fp const& y);
 
 // Process-wide precision settings.
 extern int32 blockPrec;  // words that fpNormalize keeps; at least 1

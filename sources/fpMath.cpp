@@ -302,3 +302,38 @@ bool power(fp& z, fp const& x, int n) {
     equate(z, r);
     return true;
 }
+
+// ---- operand forms ----
+
+namespace {
+
+inline void operand(fp& t, mb const& v) { equate(t, v); }
+
+inline void operand(fp& t, double v) {
+    fp tmp(v);
+    equateWithCare(t, tmp);
+}
+
+}  // namespace
+
+#define VANTREL_OPERAND_FORMS(R, op, T)    \
+    R op(fp& z, fp const& x, T y) {        \
+        static fp yt;                      \
+        operand(yt, y);                    \
+        return op(z, x, yt);               \
+    }                                      \
+    R op(fp& z, T x, fp const& y) {        \
+        static fp xt;                      \
+        operand(xt, x);                    \
+        return op(z, xt, y);               \
+    }
+
+VANTREL_OPERAND_FORMS(void, add, mb const&)
+VANTREL_OPERAND_FORMS(void, add, double)
+VANTREL_OPERAND_FORMS(void, sub, mb const&)
+VANTREL_OPERAND_FORMS(void, sub, double)
+VANTREL_OPERAND_FORMS(void, mul, mb const&)
+VANTREL_OPERAND_FORMS(void, mul, double)
+VANTREL_OPERAND_FORMS(bool, div, mb const&)
+VANTREL_OPERAND_FORMS(bool, div, double)
+#undef VANTREL_OPERAND_FORMS

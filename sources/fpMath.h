@@ -19,4 +19,23 @@ void mul(fp& z, fp const& x, fp const& y);
 bool div(fp& z, fp const& x, fp const& y);  // false, z untouched, when y is zero
 bool power(fp& z, fp const& x, int n);      // false when x is zero and n <= 0
 
+// Operand forms: an mb enters with exponent 0, unnormalised; a double through its
+// decimal text.
+void add(fp& z, fp const& x, mb const& y);
+void add(fp& z, mb const& x, fp const& y);
+void add(fp& z, fp const& x, double y);
+void add(fp& z, double x, fp const& y);
+void sub(fp& z, fp const& x, mb const& y);
+void sub(fp& z, mb const& x, fp const& y);
+void sub(fp& z, fp const& x, double y);
+void sub(fp& z, double x, fp const& y);
+void mul(fp& z, fp const& x, mb const& y);
+void mul(fp& z, mb const& x, fp const& y);
+void mul(fp& z, fp const& x, double y);
+void mul(fp& z, double x, fp const& y);
+bool div(fp& z, fp const& x, mb const& y);
+bool div(fp& z, mb const& x, fp const& y);
+bool div(fp& z, fp const& x, double y);
+bool div(fp& z, double x, fp const& y);
+
 #endif

@@ -3,6 +3,8 @@
 #ifndef VANTREL_MB_H
 #define VANTREL_MB_H
 
+#include <iosfwd>
+
 #include "myTypedef.h"
 
 class mb {
@@ -21,6 +23,96 @@ public:
     mb& operator=(int v);        // 0 releases the array
     mb& operator=(long long v);  // 0 releases the array
     mb& operator=(double v);     // cut toward zero; 0.0 releases the array
+
+    // Operators forward to the free functions; a value result starts as zero, so a
+    // refused division leaves it zero. Scalars become mb cut toward zero (x + 2.9 adds 2).
+    mb operator-();
+    mb operator-() const;
+    mb operator+(mb const& y);
+    mb operator+(mb const& y) const;
+    mb operator-(mb const& y);
+    mb operator-(mb const& y) const;
+    mb operator*(mb const& y);
+    mb operator*(mb const& y) const;
+    mb operator/(mb const& y);
+    mb operator/(mb const& y) const;
+    mb operator%(mb const& y);  // balanced residue, not the truncating remainder
+    mb operator%(mb const& y) const;
+    mb& operator+=(mb const& y);
+    mb& operator-=(mb const& y);
+    mb& operator*=(mb const& y);
+    mb& operator/=(mb const& y);  // a zero y leaves x unchanged
+    bool operator>(mb const& y);
+    bool operator>(mb const& y) const;
+    bool operator>=(mb const& y);
+    bool operator>=(mb const& y) const;
+    bool operator==(mb const& y);
+    bool operator==(mb const& y) const;
+    bool operator!=(mb const& y);
+    bool operator!=(mb const& y) const;
+    bool operator<=(mb const& y);
+    bool operator<=(mb const& y) const;
+    bool operator<(mb const& y);
+    bool operator<(mb const& y) const;
+
+    mb operator+(double y);
+    mb operator+(double y) const;
+    mb operator-(double y);
+    mb operator-(double y) const;
+    mb operator*(double y);
+    mb operator*(double y) const;
+    mb operator/(double y);
+    mb operator/(double y) const;
+    mb operator%(double y);
+    mb operator%(double y) const;
+    mb& operator+=(double y);
+    mb& operator-=(double y);
+    mb& operator*=(double y);
+    mb& operator/=(double y);
+    bool operator>(int y);
+    bool operator>=(int y);
+    bool operator==(int y);
+    bool operator!=(int y);
+    mb operator<<(int n);  // a new value: the magnitude shifted, the sign kept
+    mb operator>>(int n);
+
+    // Two's-complement logic; results are the nonnegative pattern.
+    mb operator&(mb const& y);
+    mb operator&(mb const& y) const;
+    mb operator|(mb const& y);
+    mb operator|(mb const& y) const;
+    mb operator^(mb const& y);
+    mb operator^(mb const& y) const;
+    mb operator&(int y);
+    mb operator&(int y) const;
+    mb operator|(int y);
+    mb operator|(int y) const;
+    mb operator^(int y);
+    mb operator^(int y) const;
+    mb& operator&=(mb const& y);
+    mb& operator|=(mb const& y);
+    mb& operator^=(mb const& y);
+    mb& operator&=(int y);
+    mb& operator|=(int y);
+    mb& operator^=(int y);
+
+    bool operator!();  // true exactly for zero
+    bool operator!() const;
+    mb& operator++();
+    mb& operator--();
+    mb operator++(int);  // the value before the step, an independent copy
+    mb operator--(int);
 };
+
+mb operator+(double d, mb const& y);
+mb operator-(double d, mb const& y);
+mb operator*(double d, mb const& y);
+mb operator/(double d, mb const& y);
+
+std::ostream& operator<<(std::ostream& out, mb const& x);
+// Reads one token of at most 255 characters; a token that does not convert writes
+// "conversion error!" to the standard error stream and leaves x zero. At the end of
+// input x is left zero and nothing is written.
+std::istream& operator>>(std::istream& in, mb& x);
 
 #endif

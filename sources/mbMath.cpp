@@ -1032,3 +1032,85 @@ mb binomial(int n, int k) {
     binomial(z, n, k);
     return z;
 }
+
+// ---- scalar operand forms ----
+
+namespace {
+
+// An int is exact as a double and in its decimal text, so it goes straight in.
+inline void scalar(mb& t, int v) { equate(t, v); }
+
+inline void scalar(mb& t, double v) {
+    mb tmp(v);
+    equateWithCare(t, tmp);
+}
+
+}  // namespace
+
+#define VANTREL_SCALAR_FORMS(op, T)          \
+    void op(mb& z, mb const& x, T y) {       \
+        static mb yt;                        \
+        scalar(yt, y);                       \
+        op(z, x, yt);                        \
+    }                                        \
+    void op(mb& z, T x, mb const& y) {       \
+        static mb xt;                        \
+        scalar(xt, x);                       \
+        op(z, xt, y);                        \
+    }
+
+VANTREL_SCALAR_FORMS(add, int)
+VANTREL_SCALAR_FORMS(add, double)
+VANTREL_SCALAR_FORMS(sub, int)
+VANTREL_SCALAR_FORMS(sub, double)
+VANTREL_SCALAR_FORMS(mul, int)
+VANTREL_SCALAR_FORMS(mul, double)
+#undef VANTREL_SCALAR_FORMS
+
+bool div(mb& q, mb const& x, int y) {
+    static mb yt;
+    scalar(yt, y);
+    return div(q, x, yt);
+}
+
+bool div(mb& q, int x, mb const& y) {
+    static mb xt;
+    scalar(xt, x);
+    return div(q, xt, y);
+}
+
+bool div(mb& q, mb const& x, double y) {
+    static mb yt;
+    scalar(yt, y);
+    return div(q, x, yt);
+}
+
+bool div(mb& q, double x, mb const& y) {
+    static mb xt;
+    equate(xt, x);
+    return div(q, xt, y);
+}
+
+bool divRem(mb& q, mb& r, mb const& x, int y) {
+    mb t;
+    equate(t, y);
+    return divRem(q, r, x, t);
+}
+
+bool divRem(mb& q, mb& r, int x, mb const& y) {
+    mb t;
+    equate(t, x);
+    return divRem(q, r, t, y);
+}
+
+bool divRem(mb& q, mb& r, mb const& x, double y) {
+    mb t;
+    equate(t, y);
+    return divRem(q, r, x, t);
+}
+
+bool divRem(mb& q, mb& r, double x, mb const& y) {
+    mb t;
+    equate(t, x);
+    return divRem(q, r, t, y);
+}

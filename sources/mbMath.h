@@ -22,6 +22,21 @@ void sub(mb& z, mb const& x, mb const& y);
 void mul(mb& z, mb const& x, mb const& y);
 void mulByScalarAbs(mb& z, mb const& x, unsigned int a);  // z := x * a, sign of x
 
+// Scalar operand forms: an int or double becomes an mb cut toward zero (a double
+// through its 18-digit decimal text), then the mb form runs.
+void add(mb& z, mb const& x, int y);
+void add(mb& z, int x, mb const& y);
+void add(mb& z, mb const& x, double y);
+void add(mb& z, double x, mb const& y);
+void sub(mb& z, mb const& x, int y);
+void sub(mb& z, int x, mb const& y);
+void sub(mb& z, mb const& x, double y);
+void sub(mb& z, double x, mb const& y);
+void mul(mb& z, mb const& x, int y);
+void mul(mb& z, int x, mb const& y);
+void mul(mb& z, mb const& x, double y);
+void mul(mb& z, double x, mb const& y);
+
 // Shifts act on the magnitude and keep the sign; the count is taken by magnitude.
 void mbShiftLeft(mb& z, mb const& x, int n);
 void mbShiftRight(mb& z, mb const& x, int n);
@@ -34,6 +49,14 @@ int mbShortDiv(mb& q, mb const& x, mb const& y);
 int mbShortDiv(mb& q, mb const& x, unsigned int y);
 bool div(mb& q, mb const& x, mb const& y);                  // false only for y = 0
 bool divRem(mb& q, mb& r, mb const& x, mb const& y);       // false only for y = 0
+bool div(mb& q, mb const& x, int y);
+bool div(mb& q, int x, mb const& y);
+bool div(mb& q, mb const& x, double y);
+bool div(mb& q, double x, mb const& y);
+bool divRem(mb& q, mb& r, mb const& x, int y);
+bool divRem(mb& q, mb& r, int x, mb const& y);
+bool divRem(mb& q, mb& r, mb const& x, double y);
+bool divRem(mb& q, mb& r, double x, mb const& y);
 
 // One-word bit helpers.
 int countOnes(unsigned int v);

@@ -170,3 +170,14 @@ bool invMod(mb& z, mb const& x, mb const& m) {
     equate(z, a);
     return true;
 }
+
+void myModulus(mb& z, mb const& x, double m) {
+    static mb nt;
+    if (m <= 0 || isZero(x)) {
+        z = 0;
+        return;
+    }
+    equate(nt, m);
+    if (isZero(nt)) return;  // 0 < m < 1: a zero modulus is refused
+    myModulus(z, x, nt);
+}

@@ -8,6 +8,9 @@
 // Balanced residue of x modulo |m| in (-|m|/2, |m|/2]; modulo 2 it is 0 or 1.
 // m = 0 leaves z untouched.
 void myModulus(mb& z, mb const& x, mb const& m);
+// The same with the integer part of m; m <= 0 or x = 0 gives 0, and 0 < m < 1
+// (an integer part of 0) leaves z untouched.
+void myModulus(mb& z, mb const& x, double m);
 
 // z := x^e reduced by truncating remainders modulo m, e = y * 2^n for n >= 0 and
 // floor(y / 2^|n|) for n < 0. y < 0 leaves z untouched; m <= 0 or m = 1 gives 0;
