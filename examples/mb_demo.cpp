@@ -1,43 +1,51 @@
-// Shows the integer layer at work: a factorial, a division with remainder and a
-// balanced residue, printed as hexadecimal words.
+// Shows the integer and floating-point layers at work: a factorial, a division
+// with remainder, a balanced residue, a prime test and 2/3 to forty digits.
 #include <cstdio>
+#include <cstdlib>
 
+#include "fpConv.h"
+#include "fpMath.h"
+#include "mb2Str.h"
 #include "mbConv.h"
 #include "mbMath.h"
 #include "mbMod.h"
+#include "newRandom.h"
 
 static void show(char const* label, mb const& x) {
-    std::printf("%-12s %s0x", label, x.length < 0 ? "-" : "");
-    int n = x.length < 0 ? -x.length : x.length;
-    if (n == 0) std::printf("0");
-    for (int i = n - 1; i >= 0; --i) std::printf(i == n - 1 ? "%X" : "%08X", x.blocks[i]);
-    std::printf("\n");
+    char* text = mb2Str(x);
+    std::printf("%-22s %s\n", label, text);
+    std::free(text);
 }
 
 int main() {
-    mb f, k, q, r, m, z;
-    init(f, 1);
-    for (int i = 2; i <= 30; ++i) {
-        init(k, i);
-        mul(f, f, k);
-        myFree(k);
-    }
-    show("30!", f);
+    mb n("40"), f, q, r, m("12"), d("-1000003"), z;
+    factorial(f, n);
+    show("40!", f);
 
-    mb d;
-    init(d, -1000003);
     divRem(q, r, f, d);
-    show("30! / -1000003", q);
+    show("40! / -1000003", q);
     show("remainder", r);
 
-    init(m, 12);
     myModulus(z, f, m);
-    show("30! mod 12", z);
+    show("40! mod 12 (balanced)", z);
 
-    mbShiftLeft(z, f, 100);
-    show("30! << 100", z);
-    std::printf("bits of 30!: %d, ones: %d\n", NumBits(f), mbCountOnes(f));
-    myFree(d);
-    myFree(m);
+    mb mersenne;
+    mbShiftLeft(mersenne, mb("1"), 127);
+    sub(mersenne, mersenne, 1);
+    InitArray(20261209);
+    show("2^127 - 1", mersenne);
+    std::printf("%-22s %s\n", "  is prime", isItPrime(mersenne, 20) ? "yes" : "no");
+
+    int saved = getBlockPrec();
+    setBlockPrec(10);
+    fp two, three, third;
+    init(two, 2);
+    init(three, 3);
+    div(third, two, three);
+    int e10 = 0;
+    char* digits = fpToStr2(e10, third, 40);
+    std::printf("%-22s %s x 10^%d\n", "2/3 at 10 words", digits, e10);
+    std::free(digits);
+    setBlockPrec(saved);
     return 0;
 }

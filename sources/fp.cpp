@@ -31,6 +31,10 @@ fp& fp::operator=(fp const& y) {
 }
 
 fp& fp::operator=(mb const& m) {
+    if (&m == &mantissa) {  // x = x.mantissa: releasing first would lose the value
+        exponent = 0;
+        return *this;
+    }
     myFree(mantissa);
     exponent = 0;
     if (m.length != 0) equate(*this, m);

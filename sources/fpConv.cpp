@@ -27,7 +27,7 @@ bool init(fp& x, int n) {
 }
 
 bool init(fp& x, long long n) {
-    init(x.mantissa);
+    // long64tomb replaces the value, so a target that already holds words does not leak them.
     long64tomb(x.mantissa, n);
     x.exponent = 0;
     fpNormalize(x);
@@ -40,7 +40,6 @@ void long32tofp(fp& x, int32 n) {
 }
 
 void long64tofp(fp& x, int32 n) {
-    init(x.mantissa);
     long64tomb(x.mantissa, static_cast<long long>(n));
     x.exponent = 0;
 }

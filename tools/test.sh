@@ -53,7 +53,12 @@ step_bench_smoke() {
   [[ $found -eq 1 ]] || { echo "no benchmark binaries in build/"; return 1; }
 }
 
-STEPS=(default sanitize bench_smoke)
+# Each text reader under libFuzzer (clang, ASan + UBSan) for a bounded time from its seed corpus.
+step_fuzz() {
+  bash tools/fuzz.sh "${FUZZ_SECONDS:-20}"
+}
+
+STEPS=(default sanitize bench_smoke fuzz)
 if [[ $# -gt 0 ]]; then
   STEPS=("$@")
 fi
