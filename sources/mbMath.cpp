@@ -384,9 +384,28 @@ void mul(mb& z, mb const& x, mb const& y) {
     setWords(sz, n);
     uint32* r = sz.blocks;
     std::memset(r, 0, std::size_t(n) * sizeof(uint32));
-    for (int32 i = 0; i < on; ++i) {
+    int32 i = 0;
+    // Two outer words per pass: one load and one store of the product word serve
+    // both rows, and the two carry chains run side by side.
+    for (; i + 1 < on; i += 2) {
+        uint64 a0 = outer[i], a1 = outer[i + 1];
+        uint64 c0 = 0, c1 = 0, prev = 0;
+        uint32* ri = r + i;
+        for (int32 j = 0; j < in; ++j) {
+            uint64 b = inner[j];
+            uint64 t0 = a0 * b + ri[j] + c0;
+            c0 = t0 >> 32;
+            uint64 t1 = a1 * prev + static_cast<uint32>(t0) + c1;
+            c1 = t1 >> 32;
+            ri[j] = static_cast<uint32>(t1);
+            prev = b;
+        }
+        uint64 t1 = a1 * prev + c0 + c1;
+        ri[in] = static_cast<uint32>(t1);
+        ri[in + 1] = static_cast<uint32>(t1 >> 32);
+    }
+    if (i < on) {
         uint64 a = outer[i];
-        if (a == 0) continue;
         uint64 carry = 0;
         uint32* ri = r + i;
         for (int32 j = 0; j < in; ++j) {
