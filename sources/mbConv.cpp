@@ -231,6 +231,7 @@ namespace {
 // The magnitude of x when it has at most maxWords words.
 bool magnitude(mb const& x, int32 maxWords, uint64& m) {
     int32 n = x.length < 0 ? -x.length : x.length;
+    while (n > 0 && x.blocks[n - 1] == 0) --n;  // a record outside normal form counts by value
     if (n > maxWords) return false;
     m = 0;
     for (int32 i = n - 1; i >= 0; --i) m = (m << 32) | x.blocks[i];

@@ -1,12 +1,13 @@
 // GMP as the oracle for the integer layer: conversions between mb records and GMP
-// integers, the normal-form check, raw record builders, and a seeded generator of
-// operands rich in edge-case words. Header-only, shared by the test suites.
+// integers, the normal-form check, raw record builders, a seeded generator of operands
+// rich in edge-case words, and the references several suites share. Header-only.
 #ifndef VANTREL_TESTS_GMP_ORACLE_H
 #define VANTREL_TESTS_GMP_ORACLE_H
 
 #include <gmp.h>
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cstdint>
 #include <cstdlib>
 #include <random>
@@ -64,6 +65,25 @@ inline Mpz pow2(unsigned long e) {
     Mpz z;
     mpz_setbit(z, e);
     return z;
+}
+
+inline Mpz absOf(Mpz const& x) {
+    Mpz z;
+    mpz_abs(z, x);
+    return z;
+}
+
+// |n| as a shift or power count; INT_MIN included.
+inline unsigned long countMagnitude(int n) {
+    return n < 0 ? 0ul - static_cast<unsigned long>(n) : static_cast<unsigned long>(n);
+}
+
+// Bits in |v|, counted one by one: 0 for 0.
+inline int bitLength(std::int64_t v) {
+    std::uint64_t u = v < 0 ? 0u - static_cast<std::uint64_t>(v) : static_cast<std::uint64_t>(v);
+    int n = 0;
+    for (; u != 0; u >>= 1) ++n;
+    return n;
 }
 
 inline int32 absLength(mb const& x) { return x.length < 0 ? -x.length : x.length; }
@@ -302,6 +322,65 @@ public:
 private:
     std::mt19937_64 rng_;
 };
+
+// An int operand rich in edge values.
+inline int intOperand(Generator& g) {
+    switch (g.range(0, 5)) {
+        case 0: return 0;
+        case 1: return g.intIn(-3, 3);
+        case 2: return g.coin() ? INT_MIN : INT_MAX;
+        case 3: return static_cast<int>(static_cast<int32>(g.patternWord()));
+        default: return static_cast<int>(static_cast<int32>(g.randomWord()));
+    }
+}
+
+// A target that holds something, so that a result that fails to overwrite it shows.
+inline mb stale() { return toMb("-0x123456789ABCDEF0123"); }
+
+// ---- references ----
+
+// The two's-complement pattern of x on k words; a nonnegative x is itself.
+inline Mpz pattern(Mpz const& x, long k) {
+    if (x.sign() >= 0) return x;
+    Mpz p = pow2(static_cast<unsigned long>(32 * k)), a;
+    mpz_abs(a, x);
+    mpz_sub(p, p, a);
+    return p;
+}
+
+enum class Logic { And, Or, Xor };
+
+// Bitwise logic on the two's-complement patterns of both operands, the wider operand's
+// word count deciding the width.
+inline Mpz logic(Logic op, Mpz const& x, long xWords, Mpz const& y, long yWords) {
+    long k = xWords > yWords ? xWords : yWords;
+    Mpz xa = pattern(x, k), ya = pattern(y, k), z;
+    switch (op) {
+        case Logic::And: mpz_and(z, xa, ya); break;
+        case Logic::Or: mpz_ior(z, xa, ya); break;
+        case Logic::Xor: mpz_xor(z, xa, ya); break;
+    }
+    return z;
+}
+
+inline Mpz logic(Logic op, mb const& x, mb const& y) {
+    return logic(op, toMpz(x), absLength(x), toMpz(y), absLength(y));
+}
+
+// An int operand counts as one word (none for 0).
+inline Mpz logic(Logic op, mb const& x, int n) { return logic(op, toMpz(x), absLength(x), Mpz(n), n != 0 ? 1 : 0); }
+
+// The balanced residue in (-|m|/2, |m|/2]; 0 for m = 0.
+inline Mpz balanced(Mpz const& x, Mpz const& m) {
+    Mpz r, a;
+    if (m.sign() == 0) return r;
+    mpz_abs(a, m);
+    mpz_fdiv_r(r, x, a);
+    Mpz twice;
+    mpz_mul_2exp(twice, r, 1);
+    if (mpz_cmp(twice, a) > 0) mpz_sub(r, r, a);
+    return r;
+}
 
 }  // namespace oracle
 

@@ -17,27 +17,16 @@
 #include "fpConv.h"
 #include "fpFuncs.h"
 #include "fpMath.h"
-#include "gmp_oracle.h"
+#include "fp_oracle.h"
 #include "mbMath.h"
 
 namespace {
 
-using oracle::Mpz;
+using namespace oracle;
+using oracle::show;  // beside the model's show(Val) below
 
 constexpr int64 kInt32Max = std::numeric_limits<int32>::max();
 constexpr int64 kInt32Min = std::numeric_limits<int32>::min();
-
-// Sets blockPrec for one scope and puts the old value back, even when an assertion fails.
-class PrecScope {
-public:
-    explicit PrecScope(int32 bp) : saved_(blockPrec) { blockPrec = bp; }
-    ~PrecScope() { blockPrec = saved_; }
-    PrecScope(PrecScope const&) = delete;
-    PrecScope& operator=(PrecScope const&) = delete;
-
-private:
-    int32 saved_;
-};
 
 // A value as the model holds it: signed mantissa times 2^e. A mantissa without zero top
 // words is fixed by its integer value, so comparing integers compares the words too.
@@ -94,28 +83,19 @@ std::string show(Val const& v) {
     return os.str();
 }
 
-std::string show(fp const& x) {
-    std::ostringstream os;
-    os << oracle::describe(x.mantissa) << " * 2^" << x.exponent;
-    return os.str();
-}
-
 Val valOf(fp const& x) {
     Val v;
-    oracle::toMpz(v.m, x.mantissa);
+    toMpz(v.m, x.mantissa);
     v.e = x.exponent;
     return v;
 }
 
 // x := v, exact words, `slack` garbage words past length so stray reads show.
-void setFp(fp& x, Val const& v, int32 slack = 0) {
-    oracle::fromMpz(x.mantissa, v.m, slack);
-    x.exponent = static_cast<int32>(v.e);
-}
+void setFp(fp& x, Val const& v, int32 slack = 0) { oracle::setFp(x, v.m, static_cast<int32>(v.e), slack); }
 
 // The record holds exactly this representation (words, sign, exponent) in normal form.
 ::testing::AssertionResult sameRep(fp const& got, Val const& want) {
-    ::testing::AssertionResult normal = oracle::isNormal(got.mantissa);
+    ::testing::AssertionResult normal = isNormal(got.mantissa);
     if (!normal) return ::testing::AssertionFailure() << normal.message() << " in " << show(got);
     Val g = valOf(got);
     if (mpz_cmp(g.m, want.m) != 0 || g.e != want.e)
@@ -346,19 +326,6 @@ Val exactSum(Val const& x, Val const& y) {
                                          << show(got) << ", exact " << show(truth) << ")";
 }
 
-// MPFR values for the quotients and powers, whose exact values have no finite binary form.
-class Mpfr {
-public:
-    explicit Mpfr(mpfr_prec_t p) { mpfr_init2(v_, p); }
-    ~Mpfr() { mpfr_clear(v_); }
-    Mpfr(Mpfr const&) = delete;
-    Mpfr& operator=(Mpfr const&) = delete;
-    mpfr_ptr get() { return v_; }
-
-private:
-    mpfr_t v_;
-};
-
 // r := v exactly (the precision is raised to hold every bit).
 void setExact(mpfr_ptr r, Val const& v) {
     int64 bits = bitLen(v.m);
@@ -383,22 +350,6 @@ void setExact(mpfr_ptr r, Val const& v) {
                                          << " for " << show(got);
 }
 
-// MPFR with the widest exponent range for the duration of a test.
-class MpfrRange {
-public:
-    MpfrRange() : emin_(mpfr_get_emin()), emax_(mpfr_get_emax()) {
-        mpfr_set_emin(mpfr_get_emin_min());
-        mpfr_set_emax(mpfr_get_emax_max());
-    }
-    ~MpfrRange() {
-        mpfr_set_emin(emin_);
-        mpfr_set_emax(emax_);
-    }
-
-private:
-    mpfr_exp_t emin_, emax_;
-};
-
 // ---- operands ----------------------------------------------------------------------
 
 // Seeded operands: mantissas rich in edge words, several representations of one value,
@@ -407,7 +358,7 @@ class FpGen {
 public:
     explicit FpGen(std::uint64_t seed) : g_(seed) {}
 
-    oracle::Generator& g() { return g_; }
+    Generator& g() { return g_; }
 
     Mpz magnitude(int32 n) {
         std::vector<uint32> w = g_.words(n, g_.style());
@@ -502,7 +453,7 @@ public:
     int32 slack() { return g_.oneIn(3) ? static_cast<int32>(g_.range(1, 3)) : 0; }
 
 private:
-    oracle::Generator g_;
+    Generator g_;
 };
 
 // ---- fpNormalize -------------------------------------------------------------------
@@ -516,20 +467,6 @@ struct NormCase {
     std::vector<uint32> out;
     int32 outExp;
 };
-
-// A record exactly as given (zero top words allowed) with one garbage word past length.
-void setRecord(fp& x, std::vector<uint32> const& w, bool negative, int32 e) {
-    mb m = oracle::makeRecord(w, negative, 1);
-    // Take the record over as it is: assignment would copy it to an exact-size array.
-    oracle::clearRecord(x.mantissa);
-    x.mantissa.allocated = m.allocated;
-    x.mantissa.length = m.length;
-    x.mantissa.blocks = m.blocks;
-    m.allocated = 0;
-    m.length = 0;
-    m.blocks = nullptr;
-    x.exponent = e;
-}
 
 TEST(FpNormalize, TableCases) {
     std::vector<NormCase> const cases = {
@@ -590,7 +527,7 @@ TEST(FpNormalize, TableCases) {
         SCOPED_TRACE(c.what);
         PrecScope prec(c.bp);
         fp x;
-        setRecord(x, c.in, c.negative, c.inExp);
+        setRecord(x, c.in, c.negative, c.inExp, 1);
         fpNormalize(x);
         EXPECT_EQ(blockPrec, c.bp);
         if (c.in.empty()) {
@@ -608,7 +545,7 @@ TEST(FpNormalize, TableCases) {
 
 TEST(FpNormalize, ZeroReleasesItsArray) {
     fp x;
-    setRecord(x, {0, 0}, false, 7);
+    setRecord(x, {0, 0}, false, 7, 1);
     fpNormalize(x);
     EXPECT_EQ(x.mantissa.length, 0);
     EXPECT_EQ(x.mantissa.blocks, nullptr);
@@ -633,7 +570,7 @@ TEST(FpNormalize, MatchesModelOnRandomMantissas) {
             std::vector<uint32> w(static_cast<std::size_t>(wordLen(v.m) + topZeros), 0u);
             mpz_export(w.data(), nullptr, -1, sizeof(uint32), 0, 0, v.m);
             fp x;
-            setRecord(x, w, sgn(v) < 0, static_cast<int32>(v.e));
+            setRecord(x, w, sgn(v) < 0, static_cast<int32>(v.e), 1);
             fpNormalize(x);
             ASSERT_EQ(blockPrec, bp);
             ASSERT_TRUE(sameRep(x, refNormalize(v, bp))) << "bp " << bp << " input " << show(v);
@@ -669,10 +606,10 @@ TEST(FpNormalize, ExponentSaturatesAtTheEnds) {
     PrecScope prec(2);
     // Dropping words raises the exponent past the top of the range.
     fp x;
-    setRecord(x, {1, 2, 3, 4, 0x80000000u}, false, std::numeric_limits<int32>::max() - 10);
+    setRecord(x, {1, 2, 3, 4, 0x80000000u}, false, std::numeric_limits<int32>::max() - 10, 1);
     fpNormalize(x);
     EXPECT_EQ(x.exponent, std::numeric_limits<int32>::max());
-    EXPECT_EQ(oracle::wordsOf(x.mantissa), (std::vector<uint32>{4, 0x80000000u}));
+    EXPECT_EQ(wordsOf(x.mantissa), (std::vector<uint32>{4, 0x80000000u}));
     // Cutting never lowers the exponent (left-aligning takes at most 31, dropping gives
     // at least 32), so a value at the bottom stays exact.
     Val low = fromWords({1, 2, 3, 4, 1}, true, std::numeric_limits<int32>::min());
@@ -716,21 +653,21 @@ TEST(FpCompare, LongValuesCompareAfterRounding) {
     std::vector<uint32> w2 = w;
     w2[0] = 0x7FFFFFFFu;
     fp x, y;
-    setRecord(x, w, false, -100);
-    setRecord(y, w2, false, -100);
+    setRecord(x, w, false, -100, 1);
+    setRecord(y, w2, false, -100, 1);
     EXPECT_EQ(compare(x, y), 0);
     EXPECT_NE(cmpExact(valOf(x), valOf(y)), 0);
     // The dropped part's top bit decides: these two round to neighbours.
     std::vector<uint32> w3 = w;
     w3[1] = 0x80000000u;
     fp z;
-    setRecord(z, w3, false, -100);
+    setRecord(z, w3, false, -100, 1);
     EXPECT_EQ(compare(z, x), 1);
     EXPECT_EQ(compare(x, z), -1);
     // Negative twins behave alike.
     fp nx, ny;
-    setRecord(nx, w, true, -100);
-    setRecord(ny, w2, true, -100);
+    setRecord(nx, w, true, -100, 1);
+    setRecord(ny, w2, true, -100, 1);
     EXPECT_EQ(compare(nx, ny), 0);
     EXPECT_EQ(compare(nx, y), -1);
 }
@@ -1023,7 +960,7 @@ TEST(FpDiv, MatchModelBitForBitAndMpfr) {
 // the normal form then raises it by what it drops, so it ends within `words` words of
 // the bottom.
 ::testing::AssertionResult nearBottom(fp const& z, int64 words) {
-    ::testing::AssertionResult normal = oracle::isNormal(z.mantissa);
+    ::testing::AssertionResult normal = isNormal(z.mantissa);
     if (!normal) return normal;
     if (z.mantissa.length == 0) return ::testing::AssertionFailure() << "zero";
     if (int64(z.exponent) > kInt32Min + 32 * words)
@@ -1137,7 +1074,7 @@ TEST(FpPower, MostNegativeExponent) {
             setFp(x, one);
             ASSERT_TRUE(power(z, x, INT_MIN));
             EXPECT_EQ(cmpExact(valOf(z), val(1, 0)), 0) << show(z);
-            EXPECT_TRUE(oracle::isNormal(z.mantissa));
+            EXPECT_TRUE(isNormal(z.mantissa));
         }
         // 1/2: exactly 2^(2^31), which an exponent still holds (0x80000000 * 2^(2^31 - 31)).
         setFp(x, val(1, -1));
@@ -1366,7 +1303,7 @@ TEST(FpExponentRange, ProductsSaturate) {
     Val norm = refNormalize(prod, 3);
     EXPECT_EQ(z.exponent, top);
     EXPECT_EQ(mpz_cmp(valOf(z).m, norm.m), 0) << show(z);
-    EXPECT_TRUE(oracle::isNormal(z.mantissa));
+    EXPECT_TRUE(isNormal(z.mantissa));
     // Squaring at the bottom: the words of the normal form, the exponent near the bottom.
     Val sx = fromWords({1, 2, 3, 4, 5}, false, bottom + 10);
     setFp(x, sx);

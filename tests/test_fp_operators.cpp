@@ -15,92 +15,13 @@
 #include "fp.h"
 #include "fpConv.h"
 #include "fpMath.h"
-#include "gmp_oracle.h"
+#include "fp_oracle.h"
 #include "mbConv.h"
 #include "mbMath.h"
 
 namespace {
 
-using oracle::isNormal;
-using oracle::Mpz;
-using oracle::toMb;
-using oracle::toMpz;
-
-class PrecScope {
-public:
-    explicit PrecScope(int32 bp) : saved_(blockPrec) { blockPrec = bp; }
-    ~PrecScope() { blockPrec = saved_; }
-    PrecScope(PrecScope const&) = delete;
-    PrecScope& operator=(PrecScope const&) = delete;
-
-private:
-    int32 saved_;
-};
-
-class Mpq {
-public:
-    Mpq() { mpq_init(v_); }
-    explicit Mpq(char const* text) {
-        mpq_init(v_);
-        if (mpq_set_str(v_, text, 10) != 0) ADD_FAILURE() << "bad rational text: " << text;
-        mpq_canonicalize(v_);
-    }
-    Mpq(Mpq const& o) {
-        mpq_init(v_);
-        mpq_set(v_, o.v_);
-    }
-    Mpq& operator=(Mpq const& o) {
-        mpq_set(v_, o.v_);
-        return *this;
-    }
-    ~Mpq() { mpq_clear(v_); }
-    operator mpq_ptr() { return v_; }
-    operator mpq_srcptr() const { return v_; }
-    std::string str() const {
-        std::vector<char> buf(mpz_sizeinbase(mpq_numref(v_), 10) + mpz_sizeinbase(mpq_denref(v_), 10) + 3);
-        mpq_get_str(buf.data(), 10, v_);
-        return std::string(buf.data());
-    }
-
-private:
-    mpq_t v_;
-};
-
-// mantissa * 2^exponent exactly.
-Mpq valueOf(fp const& x) {
-    Mpq q;
-    mpq_set_z(q, toMpz(x.mantissa));
-    if (x.exponent > 0) mpq_mul_2exp(q, q, static_cast<mp_bitcnt_t>(x.exponent));
-    if (x.exponent < 0) mpq_div_2exp(q, q, static_cast<mp_bitcnt_t>(-static_cast<int64>(x.exponent)));
-    return q;
-}
-
-Mpq valueOf(mb const& m) {
-    Mpq q;
-    mpq_set_z(q, toMpz(m));
-    return q;
-}
-
-std::string show(fp const& x) {
-    std::ostringstream os;
-    os << oracle::describe(x.mantissa) << " * 2^" << x.exponent;
-    return os.str();
-}
-
-// x as the record holds it: the mantissa words (with garbage slack when asked) and exponent.
-fp fpOf(char const* mantissa, int32 e, int32 slack = 0) {
-    fp x;
-    oracle::fromMpz(x.mantissa, Mpz(mantissa), slack);
-    x.exponent = e;
-    return x;
-}
-
-fp fpOf(mpz_srcptr mantissa, int32 e) {
-    fp x;
-    oracle::fromMpz(x.mantissa, mantissa);
-    x.exponent = e;
-    return x;
-}
+using namespace oracle;
 
 // x holds the value `want` (any representation) with a mantissa in normal form.
 ::testing::AssertionResult hasValue(fp const& x, Mpq const& want) {
@@ -113,40 +34,29 @@ fp fpOf(mpz_srcptr mantissa, int32 e) {
 
 ::testing::AssertionResult hasValue(fp const& x, char const* want) { return hasValue(x, Mpq(want)); }
 
-// Both records hold the same representation: sign, mantissa words and exponent.
-::testing::AssertionResult sameFp(fp const& a, fp const& b) {
-    if (a.mantissa.length != b.mantissa.length || oracle::wordsOf(a.mantissa) != oracle::wordsOf(b.mantissa) ||
-        a.exponent != b.exponent)
-        return ::testing::AssertionFailure() << show(a) << " differs from " << show(b);
-    return ::testing::AssertionSuccess();
-}
-
 // ---- operators on fixed operands ----
 
 using FpFn = fp (*)(fp&, fp&, mb&);
 using FpConstFn = fp (*)(fp const&, fp const&, mb const&);
 
-#define BOTH(e)                                                \
-    [](fp& x, fp& y, mb& m) -> fp {                            \
-        (void)x;                                               \
-        (void)y;                                               \
-        (void)m;                                               \
-        return e;                                              \
-    },                                                         \
-        [](fp const& x, fp const& y, mb const& m) -> fp {      \
-            (void)x;                                           \
-            (void)y;                                           \
-            (void)m;                                           \
-            return e;                                          \
-        }
-#define ONLY(e)                                                \
-    [](fp& x, fp& y, mb& m) -> fp {                            \
-        (void)x;                                               \
-        (void)y;                                               \
-        (void)m;                                               \
-        return e;                                              \
-    },                                                         \
-        nullptr
+// One expression as a function called through non-const objects, and through const
+// references; BOTH gives both forms, ONLY the first where the operator has no const form.
+#define MUT_FORM(T, e)                            \
+    [](fp& x, fp& y, mb& m) -> T {                \
+        (void)x;                                  \
+        (void)y;                                  \
+        (void)m;                                  \
+        return e;                                 \
+    }
+#define CONST_FORM(T, e)                                  \
+    [](fp const& x, fp const& y, mb const& m) -> T {      \
+        (void)x;                                          \
+        (void)y;                                          \
+        (void)m;                                          \
+        return e;                                         \
+    }
+#define BOTH(e) MUT_FORM(fp, e), CONST_FORM(fp, e)
+#define ONLY(e) MUT_FORM(fp, e), nullptr
 
 // Operands by default: x = 3 * 2^-1 = 1.5, y = 1 * 2^-2 = 0.25, m = 3.
 struct FpCase {
@@ -254,7 +164,7 @@ TEST(FpOperators, TableOfExpressions) {
                 EXPECT_TRUE(hasValue(z, want)) << "non-const form";
                 EXPECT_TRUE(hasValue(x, xWant)) << "x after the non-const form";
                 EXPECT_TRUE(hasValue(y, yWant)) << "y after the non-const form";
-                EXPECT_TRUE(oracle::isNormalValue(m, Mpz(c.m)));
+                EXPECT_TRUE(isNormalValue(m, Mpz(c.m)));
             }
             if (c.cst != nullptr) {
                 fp const x = x0, y = y0;
@@ -272,17 +182,7 @@ TEST(FpOperators, TableOfExpressions) {
 using BoolFn = bool (*)(fp&, fp&, mb&);
 using BoolConstFn = bool (*)(fp const&, fp const&, mb const&);
 
-#define BOTH(e)                                                  \
-    [](fp& x, fp& y, mb& m) -> bool {                            \
-        (void)y;                                                 \
-        (void)m;                                                 \
-        return e;                                                \
-    },                                                           \
-        [](fp const& x, fp const& y, mb const& m) -> bool {      \
-            (void)y;                                             \
-            (void)m;                                             \
-            return e;                                            \
-        }
+#define BOTH(e) MUT_FORM(bool, e), CONST_FORM(bool, e)
 
 struct BoolCase {
     char const* expr;
@@ -354,6 +254,8 @@ std::vector<BoolCase> const kBoolCases = {
 };
 
 #undef BOTH
+#undef MUT_FORM
+#undef CONST_FORM
 
 TEST(FpOperators, TableOfComparisons) {
     for (int32 bp : {1, 3, 5}) {
@@ -502,7 +404,7 @@ TEST(FpOperators, NonFiniteDoublesCountAsZero) {
 
 // ---- random operands: operators against their functions ----
 
-fp randomFp(oracle::Generator& g, int32 maxWords) {
+fp randomFp(Generator& g, int32 maxWords) {
     fp x;
     x.mantissa = g.operand(maxWords);
     x.exponent = g.intIn(-200, 200);
@@ -510,7 +412,7 @@ fp randomFp(oracle::Generator& g, int32 maxWords) {
     return x;
 }
 
-double randomDouble(oracle::Generator& g) {
+double randomDouble(Generator& g) {
     double sign = g.coin() ? -1.0 : 1.0;
     switch (g.range(0, 4)) {
         case 0: return 0.0;
@@ -610,7 +512,7 @@ void checkLeftOperand(A const& a, fp const& y, int32 bp, char const* kind) {
 }
 
 TEST(FpOperatorsRandom, OperatorsMatchTheirFunctions) {
-    oracle::Generator g(0xF0E8A700u);
+    Generator g(0xF0E8A700u);
     for (int i = 0; i < 1500; ++i) {
         int32 bp = g.intIn(1, 6);
         PrecScope prec(bp);
@@ -618,7 +520,7 @@ TEST(FpOperatorsRandom, OperatorsMatchTheirFunctions) {
         mb m = g.operand(4);
         double d = randomDouble(g);
         SCOPED_TRACE(testing::Message() << "case " << i << ", blockPrec " << bp << ": x = " << show(x)
-                                        << ", y = " << show(y) << ", m = " << oracle::describe(m) << ", d = " << d);
+                                        << ", y = " << show(y) << ", m = " << describe(m) << ", d = " << d);
         checkArithmetic(x, y, bp, "fp operand");
         checkArithmetic(x, m, bp, "mb operand");
         checkArithmetic(x, d, bp, "double operand");
@@ -658,7 +560,7 @@ TEST(FpOperatorsRandom, OperatorsMatchTheirFunctions) {
         int n = g.intIn(-300, 300);
         fp s = x;
         s << n;
-        EXPECT_TRUE(oracle::sameRecord(s.mantissa, x.mantissa));
+        EXPECT_TRUE(sameRecord(s.mantissa, x.mantissa));
         EXPECT_EQ(s.exponent, x.exponent + n);
         s >> n;
         EXPECT_TRUE(sameFp(s, x));
@@ -669,7 +571,7 @@ TEST(FpOperatorsRandom, OperatorsMatchTheirFunctions) {
 
 // Comparisons on values that the operands hold exactly, against exact rationals.
 TEST(FpOperatorsRandom, ComparisonsMatchExactRationals) {
-    oracle::Generator g(0xF0E8A800u);
+    Generator g(0xF0E8A800u);
     for (int i = 0; i < 2000; ++i) {
         int32 bp = g.intIn(1, 5);
         PrecScope prec(bp);
@@ -699,7 +601,7 @@ TEST(FpOperatorsRandom, ComparisonsMatchExactRationals) {
 
 // Sums, differences and products of short operands fit blockPrec words: exact.
 TEST(FpOperatorsRandom, ShortOperandsGiveExactResults) {
-    oracle::Generator g(0xF0E8A900u);
+    Generator g(0xF0E8A900u);
     for (int i = 0; i < 2000; ++i) {
         int32 bp = g.intIn(3, 6);
         PrecScope prec(bp);

@@ -13,52 +13,25 @@
 #include "fp.h"
 #include "fpConv.h"
 #include "fpMath.h"
-#include "gmp_oracle.h"
+#include "fp_oracle.h"
 #include "mbMath.h"
 
 namespace {
 
-using oracle::isNormal;
-using oracle::makeRecord;
-using oracle::wordsOf;
-
-class PrecScope {
-public:
-    explicit PrecScope(int32 bp) : saved_(blockPrec) { blockPrec = bp; }
-    ~PrecScope() { blockPrec = saved_; }
-    PrecScope(PrecScope const&) = delete;
-    PrecScope& operator=(PrecScope const&) = delete;
-
-private:
-    int32 saved_;
-};
-
-// x := the given words and sign (and `slack` garbage words past length) times 2^e.
-void setRecord(fp& x, std::vector<uint32> const& w, bool negative, int32 e, int32 slack = 0) {
-    mb m = makeRecord(w, negative, slack);
-    // Take the record over as it is: assignment would copy it to an exact-size array.
-    oracle::clearRecord(x.mantissa);
-    x.mantissa.allocated = m.allocated;
-    x.mantissa.length = m.length;
-    x.mantissa.blocks = m.blocks;
-    m.allocated = 0;
-    m.length = 0;
-    m.blocks = nullptr;
-    x.exponent = e;
-}
+using namespace oracle;
 
 ::testing::AssertionResult holds(fp const& x, std::vector<uint32> const& w, bool negative, int32 e) {
     ::testing::AssertionResult normal = isNormal(x.mantissa);
     if (!normal) return normal;
     bool neg = x.mantissa.length < 0;
     if (wordsOf(x.mantissa) != w || (neg != negative && !w.empty()) || x.exponent != e)
-        return ::testing::AssertionFailure() << "got " << oracle::describe(x.mantissa) << " * 2^" << x.exponent;
+        return ::testing::AssertionFailure() << "got " << show(x);
     return ::testing::AssertionSuccess();
 }
 
 ::testing::AssertionResult isZeroWithoutArray(fp const& x) {
     if (x.mantissa.length != 0 || x.mantissa.blocks != nullptr || x.mantissa.allocated != 0)
-        return ::testing::AssertionFailure() << "not a bare zero: " << oracle::describe(x.mantissa);
+        return ::testing::AssertionFailure() << "not a bare zero: " << describe(x.mantissa);
     return ::testing::AssertionSuccess();
 }
 

@@ -13,15 +13,7 @@
 
 namespace {
 
-using oracle::hasValue;
-using oracle::isNormal;
-using oracle::isNormalValue;
-using oracle::makeRecord;
-using oracle::Mpz;
-using oracle::rawCopy;
-using oracle::sameRecord;
-using oracle::toMb;
-using oracle::toMpz;
+using namespace oracle;
 
 int sign(int v) { return (v > 0) - (v < 0); }
 
@@ -55,7 +47,7 @@ Mpz expected(BinaryOp const& op, mb const& x, mb const& y) {
 
 TEST_P(MbRing, RandomOperandsMatchGmp) {
     BinaryOp const& op = GetParam();
-    oracle::Generator g(0xA217000u + static_cast<unsigned>(op.name[0]));
+    Generator g(0xA217000u + static_cast<unsigned>(op.name[0]));
     mb z;  // reused, so every call also meets a target holding an older value
     for (int i = 0; i < 4000; ++i) {
         mb x = g.sometimesSlack(g.operand());
@@ -72,7 +64,7 @@ TEST_P(MbRing, RandomOperandsMatchGmp) {
 
 TEST_P(MbRing, AliasedResultsEqualDistinctTargets) {
     BinaryOp const& op = GetParam();
-    oracle::Generator g(0xA11A5000u + static_cast<unsigned>(op.name[0]));
+    Generator g(0xA11A5000u + static_cast<unsigned>(op.name[0]));
     for (int i = 0; i < 1500; ++i) {
         mb x = g.operand(), y = g.operand();
         Mpz want = expected(op, x, y);
@@ -107,7 +99,7 @@ TEST_P(MbRing, AliasedResultsEqualDistinctTargets) {
 
 TEST_P(MbRing, OperandsOutsideNormalFormCountByValue) {
     BinaryOp const& op = GetParam();
-    oracle::Generator g(0x0DD5000u + static_cast<unsigned>(op.name[0]));
+    Generator g(0x0DD5000u + static_cast<unsigned>(op.name[0]));
     mb z;
     for (int i = 0; i < 2500; ++i) {
         mb x = g.operand(30), y = g.operand(30);
@@ -115,12 +107,10 @@ TEST_P(MbRing, OperandsOutsideNormalFormCountByValue) {
         mb xv = g.variant(x), yv = g.variant(y);
         mb xKeep = rawCopy(xv), yKeep = rawCopy(yv);
         op.lib(z, xv, yv);
-        ASSERT_TRUE(hasValue(z, want)) << op.name << " case " << i << ": " << oracle::describe(xv) << ", "
-                                       << oracle::describe(yv);
+        ASSERT_TRUE(hasValue(z, want)) << op.name << " case " << i << ": " << describe(xv) << ", " << describe(yv);
         bool copy = op.copiesZeroOperand && (xv.length == 0 || yv.length == 0);
         if (!copy) {
-            ASSERT_TRUE(isNormal(z)) << op.name << " case " << i << ": " << oracle::describe(xv) << ", "
-                                     << oracle::describe(yv);
+            ASSERT_TRUE(isNormal(z)) << op.name << " case " << i << ": " << describe(xv) << ", " << describe(yv);
         }
         ASSERT_TRUE(sameRecord(xv, xKeep));
         ASSERT_TRUE(sameRecord(yv, yKeep));
@@ -134,17 +124,17 @@ INSTANTIATE_TEST_SUITE_P(Ops, MbRing, ::testing::ValuesIn(kOps),
 TEST(MbArith, CarryAndBorrowChains) {
     mb one = toMb(1), z, w;
     for (unsigned long k = 1; k <= 70; ++k) {
-        Mpz p = oracle::pow2(32 * k), ones;
+        Mpz p = pow2(32 * k), ones;
         mpz_sub_ui(ones, p, 1);
         mb allOnes = toMb(ones), power = toMb(p);
 
         add(z, allOnes, one);
         ASSERT_TRUE(isNormalValue(z, p)) << k;
-        ASSERT_EQ(oracle::absLength(z), static_cast<int32>(k + 1));
+        ASSERT_EQ(absLength(z), static_cast<int32>(k + 1));
 
         sub(z, power, one);
         ASSERT_TRUE(isNormalValue(z, ones)) << k;
-        ASSERT_EQ(oracle::absLength(z), static_cast<int32>(k));
+        ASSERT_EQ(absLength(z), static_cast<int32>(k));
 
         Mpz negP, want;
         mpz_neg(negP, p);
@@ -160,7 +150,7 @@ TEST(MbArith, CarryAndBorrowChains) {
 }
 
 TEST(MbArith, MulByScalarAbsMatchesGmp) {
-    oracle::Generator g(0x5CA1A400u);
+    Generator g(0x5CA1A400u);
     mb z;
     for (int i = 0; i < 4000; ++i) {
         mb x = g.sometimesSlack(g.operand());
@@ -183,7 +173,7 @@ TEST(MbArith, MulByScalarAbsMatchesGmp) {
 }
 
 // y related to x so that equal magnitudes, opposite signs and near neighbours all occur.
-mb related(oracle::Generator& g, mb const& x) {
+mb related(Generator& g, mb const& x) {
     Mpz v = toMpz(x), r;
     switch (g.range(0, 5)) {
         case 0: return rawCopy(x);
@@ -195,7 +185,7 @@ mb related(oracle::Generator& g, mb const& x) {
 }
 
 TEST(MbArith, CompareMatchesGmp) {
-    oracle::Generator g(0xC0A9A4E0u);
+    Generator g(0xC0A9A4E0u);
     for (int i = 0; i < 6000; ++i) {
         mb x = g.operand();
         mb y = related(g, x);
@@ -211,10 +201,8 @@ TEST(MbArith, CompareMatchesGmp) {
 
         // The same values outside normal form compare alike.
         mb xo = g.variant(x), yo = g.variant(y);
-        ASSERT_EQ(compare(xo, yo), want) << "case " << i << ": " << oracle::describe(xo) << " vs "
-                                         << oracle::describe(yo);
-        ASSERT_EQ(mbCompareAbs(xo, yo), wantAbs)
-            << "case " << i << ": " << oracle::describe(xo) << " vs " << oracle::describe(yo);
+        ASSERT_EQ(compare(xo, yo), want) << "case " << i << ": " << describe(xo) << " vs " << describe(yo);
+        ASSERT_EQ(mbCompareAbs(xo, yo), wantAbs) << "case " << i << ": " << describe(xo) << " vs " << describe(yo);
         ASSERT_TRUE(hasValue(x, xv));
         ASSERT_TRUE(hasValue(y, yv));
     }
@@ -290,7 +278,7 @@ TEST(MbArith, EdgeCases) {
         if (op == "mul") mul(z, x, y);
         EXPECT_TRUE(isNormalValue(z, Mpz(c.result)));
         if (!c.words.empty()) {
-            EXPECT_EQ(oracle::wordsOf(z), c.words);
+            EXPECT_EQ(wordsOf(z), c.words);
         }
     }
 }

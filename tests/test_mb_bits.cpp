@@ -15,69 +15,30 @@
 
 namespace {
 
-using oracle::hasValue;
-using oracle::isNormal;
-using oracle::isNormalValue;
-using oracle::Mpz;
-using oracle::rawCopy;
-using oracle::sameRecord;
-using oracle::toMb;
-using oracle::toMpz;
+using namespace oracle;
 
 // ---- references ----
 
-// The two's-complement pattern of x on k words; a nonnegative x is itself.
-Mpz pattern(Mpz const& x, long k) {
-    if (x.sign() >= 0) return x;
-    Mpz p = oracle::pow2(static_cast<unsigned long>(32 * k)), a;
-    mpz_abs(a, x);
-    mpz_sub(p, p, a);
-    return p;
-}
-
-enum class Op { And, Or, Xor };
-
-Mpz logic(Op op, Mpz const& x, long xWords, Mpz const& y, long yWords) {
-    long k = std::max(xWords, yWords);
-    Mpz xa = pattern(x, k), ya = pattern(y, k), z;
+mb apply(Logic op, mb const& x, mb const& y) {
     switch (op) {
-        case Op::And: mpz_and(z, xa, ya); break;
-        case Op::Or: mpz_ior(z, xa, ya); break;
-        case Op::Xor: mpz_xor(z, xa, ya); break;
-    }
-    return z;
-}
-
-Mpz logic(Op op, mb const& x, mb const& y) { return logic(op, toMpz(x), oracle::absLength(x), toMpz(y), oracle::absLength(y)); }
-
-Mpz logic(Op op, mb const& x, int n) { return logic(op, toMpz(x), oracle::absLength(x), Mpz(n), n != 0 ? 1 : 0); }
-
-mb apply(Op op, mb const& x, mb const& y) {
-    switch (op) {
-        case Op::And: return mbAnd(x, y);
-        case Op::Or: return mbOr(x, y);
+        case Logic::And: return mbAnd(x, y);
+        case Logic::Or: return mbOr(x, y);
         default: return mbXor(x, y);
     }
 }
 
-mb apply(Op op, mb const& x, int n) {
+mb apply(Logic op, mb const& x, int n) {
     switch (op) {
-        case Op::And: return mbAnd(x, n);
-        case Op::Or: return mbOr(x, n);
+        case Logic::And: return mbAnd(x, n);
+        case Logic::Or: return mbOr(x, n);
         default: return mbXor(x, n);
     }
 }
 
-char const* name(Op op) { return op == Op::And ? "and" : op == Op::Or ? "or" : "xor"; }
-
-Mpz magnitude(mb const& x) {
-    Mpz a;
-    mpz_abs(a, toMpz(x));
-    return a;
-}
+char const* name(Logic op) { return op == Logic::And ? "and" : op == Logic::Or ? "or" : "xor"; }
 
 int referenceNumBits(mb const& x) {
-    Mpz a = magnitude(x);
+    Mpz a = absOf(toMpz(x));
     return a.sign() == 0 ? 1 : static_cast<int>(mpz_sizeinbase(a, 2));
 }
 
@@ -85,7 +46,7 @@ int referenceNumBits(mb const& x) {
 int referenceCompareBits(mb const& x, mb const& y, int from, int to) {
     if (from < 0 || from > to) return 0;
     Mpz d;
-    mpz_xor(d, magnitude(x), magnitude(y));
+    mpz_xor(d, absOf(toMpz(x)), absOf(toMpz(y)));
     mpz_fdiv_q_2exp(d, d, static_cast<unsigned long>(from));
     std::int64_t span = std::int64_t(to) - from + 1;
     mpz_fdiv_r_2exp(d, d, static_cast<unsigned long>(span));
@@ -99,18 +60,7 @@ int naiveOnes(uint32 v) {
     return n;
 }
 
-// An int operand rich in edge values.
-int intOperand(oracle::Generator& g) {
-    switch (g.range(0, 5)) {
-        case 0: return 0;
-        case 1: return g.intIn(-3, 3);
-        case 2: return g.coin() ? INT_MIN : INT_MAX;
-        case 3: return static_cast<int>(static_cast<int32>(g.patternWord()));
-        default: return static_cast<int>(static_cast<int32>(g.randomWord()));
-    }
-}
-
-int bitIndex(oracle::Generator& g, mb const& x) {
+int bitIndex(Generator& g, mb const& x) {
     int bits = referenceNumBits(x);
     switch (g.range(0, 3)) {
         case 0: return g.intIn(-3, 3);
@@ -122,11 +72,11 @@ int bitIndex(oracle::Generator& g, mb const& x) {
 // ---- logic ----
 
 TEST(MbLogic, RandomMatchGmp) {
-    oracle::Generator g(0x10610000u);
+    Generator g(0x10610000u);
     for (int i = 0; i < 3000; ++i) {
         mb x = g.operand(), y = g.coin() ? g.operand() : g.operand(3);
         mb xKeep = rawCopy(x), yKeep = rawCopy(y);
-        for (Op op : {Op::And, Op::Or, Op::Xor}) {
+        for (Logic op : {Logic::And, Logic::Or, Logic::Xor}) {
             Mpz want = logic(op, x, y);
             mb z = apply(op, x, y);
             ASSERT_TRUE(isNormalValue(z, want)) << name(op) << ", case " << i << ": " << toMpz(x).str(16) << ", "
@@ -145,16 +95,16 @@ TEST(MbLogic, RandomMatchGmp) {
 }
 
 TEST(MbLogic, TwosComplementRandom) {
-    oracle::Generator g(0x2C000000u);
+    Generator g(0x2C000000u);
     for (int i = 0; i < 3000; ++i) {
         mb x = g.operand();
         int w = g.intIn(-3, 75);
-        Mpz a = magnitude(x), want, want1;
+        Mpz a = absOf(toMpz(x)), want, want1;
         if (a.sign() != 0) {
-            long k = std::max<long>(w, oracle::absLength(x));
-            want = oracle::pow2(static_cast<unsigned long>(32 * k));
+            long k = std::max<long>(w, absLength(x));
+            want = pow2(static_cast<unsigned long>(32 * k));
             mpz_sub(want, want, a);
-            want1 = oracle::pow2(static_cast<unsigned long>(32 * oracle::absLength(x)));
+            want1 = pow2(static_cast<unsigned long>(32 * absLength(x)));
             mpz_sub(want1, want1, a);
         }
         mb z = twosComplement(x, w);
@@ -165,7 +115,7 @@ TEST(MbLogic, TwosComplementRandom) {
 }
 
 TEST(MbLogic, SetClearFlipRandom) {
-    oracle::Generator g(0x5E7B1700u);
+    Generator g(0x5E7B1700u);
     for (int i = 0; i < 3000; ++i) {
         mb x = g.operand(40);
         mb keep = rawCopy(x);
@@ -173,12 +123,12 @@ TEST(MbLogic, SetClearFlipRandom) {
         Mpz xv = toMpz(x);
         Mpz wantSet = xv, wantFlip = xv, wantClear = xv;
         if (bit >= 0) {
-            Mpz p = oracle::pow2(static_cast<unsigned long>(bit));
+            Mpz p = pow2(static_cast<unsigned long>(bit));
             long pWords = bit / 32 + 1;
-            wantSet = logic(Op::Or, xv, oracle::absLength(x), p, pWords);
-            wantFlip = logic(Op::Xor, xv, oracle::absLength(x), p, pWords);
+            wantSet = logic(Logic::Or, xv, absLength(x), p, pWords);
+            wantFlip = logic(Logic::Xor, xv, absLength(x), p, pWords);
             if (xv.sign() != 0 && bit < referenceNumBits(x)) {
-                Mpz pat = pattern(xv, oracle::absLength(x));
+                Mpz pat = pattern(xv, absLength(x));
                 if (mpz_tstbit(pat, static_cast<unsigned long>(bit))) {
                     mpz_clrbit(pat, static_cast<unsigned long>(bit));
                     wantClear = pat;
@@ -194,7 +144,7 @@ TEST(MbLogic, SetClearFlipRandom) {
 }
 
 struct LogicCase {
-    Op op;
+    Logic op;
     char const* x;
     char const* y;
     char const* result;
@@ -202,19 +152,19 @@ struct LogicCase {
 
 TEST(MbLogic, EdgeCases) {
     std::vector<LogicCase> const cases = {
-        {Op::And, "-1", "-1", "0xFFFFFFFF"},
-        {Op::Or, "-2", "1", "0xFFFFFFFF"},
-        {Op::And, "-1", "255", "255"},
-        {Op::Or, "0", "-1", "0xFFFFFFFF"},
-        {Op::Or, "-1", "0", "0xFFFFFFFF"},
-        {Op::Xor, "5", "5", "0"},
-        {Op::Xor, "-5", "-5", "0"},
-        {Op::And, "-1", "0x10000000000", "0x10000000000"},
-        {Op::And, "0", "-1", "0"},
-        {Op::Xor, "0", "0", "0"},
-        {Op::Or, "0", "0", "0"},
-        {Op::Xor, "-1", "0x100000000", "0xFFFFFFFEFFFFFFFF"},
-        {Op::Or, "-0x100000000", "1", "0xFFFFFFFF00000001"},
+        {Logic::And, "-1", "-1", "0xFFFFFFFF"},
+        {Logic::Or, "-2", "1", "0xFFFFFFFF"},
+        {Logic::And, "-1", "255", "255"},
+        {Logic::Or, "0", "-1", "0xFFFFFFFF"},
+        {Logic::Or, "-1", "0", "0xFFFFFFFF"},
+        {Logic::Xor, "5", "5", "0"},
+        {Logic::Xor, "-5", "-5", "0"},
+        {Logic::And, "-1", "0x10000000000", "0x10000000000"},
+        {Logic::And, "0", "-1", "0"},
+        {Logic::Xor, "0", "0", "0"},
+        {Logic::Or, "0", "0", "0"},
+        {Logic::Xor, "-1", "0x100000000", "0xFFFFFFFEFFFFFFFF"},
+        {Logic::Or, "-0x100000000", "1", "0xFFFFFFFF00000001"},
     };
     for (auto const& c : cases) {
         SCOPED_TRACE(testing::Message() << name(c.op) << "(" << c.x << ", " << c.y << ")");
@@ -225,7 +175,7 @@ TEST(MbLogic, EdgeCases) {
 }
 
 struct LogicIntCase {
-    Op op;
+    Logic op;
     char const* x;
     int n;
     char const* result;
@@ -233,23 +183,23 @@ struct LogicIntCase {
 
 TEST(MbLogic, IntFormEdgeCases) {
     std::vector<LogicIntCase> const cases = {
-        {Op::And, "-3", 6, "4"},
-        {Op::And, "-1", 255, "255"},
-        {Op::Xor, "0x100000000", 5, "0x100000005"},
-        {Op::And, "0x10000000003", 1, "1"},
-        {Op::Or, "0", -1, "0xFFFFFFFF"},
-        {Op::Or, "0", 7, "7"},
-        {Op::Xor, "0", 7, "7"},
-        {Op::And, "0", 7, "0"},
-        {Op::And, "7", 0, "0"},
-        {Op::Or, "-5", 0, "0xFFFFFFFB"},
-        {Op::Xor, "-5", 0, "0xFFFFFFFB"},
-        {Op::Xor, "7", 7, "0"},
-        {Op::And, "0x100000000", -1, "0x100000000"},
-        {Op::Or, "0x100000000", -1, "0xFFFFFFFFFFFFFFFF"},
-        {Op::And, "5", INT_MIN, "0"},
-        {Op::Or, "5", INT_MIN, "0x80000005"},
-        {Op::And, "-1", INT_MIN, "0x80000000"},
+        {Logic::And, "-3", 6, "4"},
+        {Logic::And, "-1", 255, "255"},
+        {Logic::Xor, "0x100000000", 5, "0x100000005"},
+        {Logic::And, "0x10000000003", 1, "1"},
+        {Logic::Or, "0", -1, "0xFFFFFFFF"},
+        {Logic::Or, "0", 7, "7"},
+        {Logic::Xor, "0", 7, "7"},
+        {Logic::And, "0", 7, "0"},
+        {Logic::And, "7", 0, "0"},
+        {Logic::Or, "-5", 0, "0xFFFFFFFB"},
+        {Logic::Xor, "-5", 0, "0xFFFFFFFB"},
+        {Logic::Xor, "7", 7, "0"},
+        {Logic::And, "0x100000000", -1, "0x100000000"},
+        {Logic::Or, "0x100000000", -1, "0xFFFFFFFFFFFFFFFF"},
+        {Logic::And, "5", INT_MIN, "0"},
+        {Logic::Or, "5", INT_MIN, "0x80000005"},
+        {Logic::And, "-1", INT_MIN, "0x80000000"},
     };
     for (auto const& c : cases) {
         SCOPED_TRACE(testing::Message() << name(c.op) << "(" << c.x << ", int " << c.n << ")");
@@ -295,10 +245,10 @@ TEST(MbLogic, SetClearFlipEdgeCases) {
 // ---- reading bits ----
 
 TEST(MbBits, ReadingMatchesGmp) {
-    oracle::Generator g(0x0EAD0000u);
+    Generator g(0x0EAD0000u);
     for (int i = 0; i < 3000; ++i) {
         mb x = g.sometimesSlack(g.operand());
-        Mpz a = magnitude(x);
+        Mpz a = absOf(toMpz(x));
         bool zero = a.sign() == 0;
         int bits = referenceNumBits(x);
         ASSERT_EQ(NumBits(x), bits) << "case " << i << ": " << a.str(16);
@@ -315,7 +265,7 @@ TEST(MbBits, ReadingMatchesGmp) {
 }
 
 TEST(MbBits, CompareBitsMatchesGmp) {
-    oracle::Generator g(0xC0B17000u);
+    Generator g(0xC0B17000u);
     for (int i = 0; i < 3000; ++i) {
         mb x = g.operand(20);
         mb y = g.coin() ? g.operand(20) : rawCopy(x);
@@ -381,7 +331,7 @@ TEST(MbBits, CompareBitsEdgeCases) {
 // ---- one-word helpers ----
 
 TEST(WordBits, RandomMatchNaive) {
-    oracle::Generator g(0x3007D000u);
+    Generator g(0x3007D000u);
     for (int i = 0; i < 5000; ++i) {
         uint32 a = g.coin() ? g.randomWord() : g.patternWord();
         uint32 b = g.coin() ? g.randomWord() : a ^ (1u << g.intIn(0, 31));

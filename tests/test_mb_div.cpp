@@ -17,17 +17,7 @@
 
 namespace {
 
-using oracle::hasValue;
-using oracle::isNormal;
-using oracle::isNormalValue;
-using oracle::makeRecord;
-using oracle::Mpz;
-using oracle::rawCopy;
-using oracle::sameRecord;
-using oracle::toMb;
-using oracle::toMpz;
-
-unsigned long countMagnitude(int n) { return n < 0 ? 0ul - static_cast<unsigned long>(n) : static_cast<unsigned long>(n); }
+using namespace oracle;
 
 Mpz shiftedLeft(Mpz const& x, int n) {
     Mpz z;
@@ -43,7 +33,7 @@ Mpz shiftedRight(Mpz const& x, int n) {
 }
 
 // A shift count: small ones of both signs, whole words, and counts past the operand.
-int shiftCount(oracle::Generator& g) {
+int shiftCount(Generator& g) {
     switch (g.range(0, 4)) {
         case 0: return g.intIn(-40, 40);
         case 1: return 32 * g.intIn(-4, 4);
@@ -55,7 +45,7 @@ int shiftCount(oracle::Generator& g) {
 // ---- shifts ----
 
 TEST(MbShift, RandomMatchGmp) {
-    oracle::Generator g(0x5817F000u);
+    Generator g(0x5817F000u);
     mb z;
     for (int i = 0; i < 4000; ++i) {
         mb x = g.sometimesSlack(g.operand());
@@ -79,12 +69,12 @@ TEST(MbShift, RandomMatchGmp) {
         // Outside normal form the value counts; a count of 0 copies the record as it is.
         mb v = g.variant(x);
         mbShiftLeft(z, v, n);
-        ASSERT_TRUE(hasValue(z, left)) << "case " << i << ": " << oracle::describe(v) << " << " << n;
+        ASSERT_TRUE(hasValue(z, left)) << "case " << i << ": " << describe(v) << " << " << n;
         if (n != 0) {
             ASSERT_TRUE(isNormal(z));
         }
         mbShiftRight(z, v, n);
-        ASSERT_TRUE(hasValue(z, right)) << "case " << i << ": " << oracle::describe(v) << " >> " << n;
+        ASSERT_TRUE(hasValue(z, right)) << "case " << i << ": " << describe(v) << " >> " << n;
         if (n != 0) {
             ASSERT_TRUE(isNormal(z));
         }
@@ -136,12 +126,12 @@ TEST(MbShift, EdgeCases) {
             mbShiftRight(z, x, c.n);
         }
         EXPECT_TRUE(isNormalValue(z, Mpz(c.result)));
-        EXPECT_EQ(oracle::absLength(z), c.words);
+        EXPECT_EQ(absLength(z), c.words);
     }
 }
 
 TEST(MbShift, NegativeCountEqualsPositive) {
-    oracle::Generator g(0x5817F001u);
+    Generator g(0x5817F001u);
     for (int i = 0; i < 500; ++i) {
         mb x = g.operand();
         int n = g.intIn(1, 300);
@@ -179,22 +169,22 @@ TEST(MbShift, AlignLeft) {
 }
 
 TEST(MbShift, AlignLeftRandom) {
-    oracle::Generator g(0xA1160000u);
+    Generator g(0xA1160000u);
     for (int i = 0; i < 2000; ++i) {
         mb x = g.operand();
         Mpz xv = toMpz(x);
         int want = 0;
-        if (x.length != 0) want = 32 * oracle::absLength(x) - static_cast<int>(mpz_sizeinbase(xv, 2));
+        if (x.length != 0) want = 32 * absLength(x) - static_cast<int>(mpz_sizeinbase(xv, 2));
         ASSERT_EQ(alignLeft(x), want) << "case " << i << ": " << xv.str(16);
         ASSERT_TRUE(isNormalValue(x, shiftedLeft(xv, want)));
         if (x.length != 0) {
-            ASSERT_NE(x.blocks[oracle::absLength(x) - 1] & 0x80000000u, 0u);
+            ASSERT_NE(x.blocks[absLength(x) - 1] & 0x80000000u, 0u);
         }
 
         // Outside normal form the zero top words count as part of the width to fill.
         mb v = g.nonNormal(g.nonzero());
         Mpz vv = toMpz(v);
-        int wantV = 32 * oracle::absLength(v) - static_cast<int>(mpz_sizeinbase(vv, 2));
+        int wantV = 32 * absLength(v) - static_cast<int>(mpz_sizeinbase(vv, 2));
         ASSERT_EQ(alignLeft(v), wantV) << "case " << i;
         ASSERT_TRUE(isNormalValue(v, shiftedLeft(vv, wantV)));
     }
@@ -202,14 +192,14 @@ TEST(MbShift, AlignLeftRandom) {
 
 // ---- one-word division ----
 
-uint32 divisorWord(oracle::Generator& g) {
+uint32 divisorWord(Generator& g) {
     uint32 w = 0;
     while (w == 0) w = g.coin() ? g.patternWord() : (g.coin() ? g.randomWord() : static_cast<uint32>(g.range(1, 20)));
     return w;
 }
 
 TEST(MbShortDiv, RandomMatchGmp) {
-    oracle::Generator g(0x5D1F0000u);
+    Generator g(0x5D1F0000u);
     mb q, q2;
     for (int i = 0; i < 4000; ++i) {
         mb x = g.sometimesSlack(g.operand());
@@ -276,7 +266,7 @@ TEST(MbShortDiv, RefusedDivisorsLeaveQuotientUntouched) {
     mb const divisors[] = {mb(), toMb("0x100000000"), toMb("-0xFFFFFFFFFFFFFFFF"),
                            makeRecord({}, false, 2)};  // the last: zero that keeps an array
     for (mb const& y : divisors) {
-        SCOPED_TRACE(oracle::describe(y));
+        SCOPED_TRACE(describe(y));
         mb q = toMb("-0xABCDEF0123");
         uint32* before = q.blocks;
         mb keep = rawCopy(q);
@@ -311,7 +301,7 @@ TEST(MbShortDiv, RefusedDivisorsLeaveQuotientUntouched) {
 }
 
 TEST(MbDiv, RandomMatchGmp) {
-    oracle::Generator g(0xD1F00000u);
+    Generator g(0xD1F00000u);
     for (int i = 0; i < 4000; ++i) {
         mb x = g.sometimesSlack(g.operand(70));
         mb y = g.sometimesSlack(g.nonzero(40));
@@ -321,7 +311,7 @@ TEST(MbDiv, RandomMatchGmp) {
 
 // x = q*y + r with a chosen remainder: the largest, the smallest and random ones.
 TEST(MbDiv, ConstructedQuotientsAndRemainders) {
-    oracle::Generator g(0xD1F00001u);
+    Generator g(0xD1F00001u);
     for (int i = 0; i < 2500; ++i) {
         mb y = g.nonzero(30), q = g.operand(40);
         Mpz yv = toMpz(y), qv = toMpz(q), ya, r, xv;
@@ -485,7 +475,7 @@ std::vector<AliasForm> const kAliasForms = {
 };
 
 TEST(MbDiv, AliasedTargetsMatchDistinctTargets) {
-    oracle::Generator g(0xA11AD100u);
+    Generator g(0xA11AD100u);
     for (int i = 0; i < 1500; ++i) {
         mb x = g.operand(50), y = g.nonzero(30);
         if (g.oneIn(10)) y = rawCopy(x.length != 0 ? x : y);  // equal magnitudes
@@ -528,7 +518,7 @@ TEST(MbDiv, ZeroDivisorLeavesTargetsUntouched) {
     for (char const* xt : {"0", "5", "-0x123456789ABCDEF0123"}) {
         mb x = toMb(xt);
         for (mb const& y : zeros) {
-            SCOPED_TRACE(testing::Message() << xt << " / " << oracle::describe(y));
+            SCOPED_TRACE(testing::Message() << xt << " / " << describe(y));
             mb q = toMb("-0xFEDCBA987654321"), r = toMb(42);
             uint32* qBefore = q.blocks;
             uint32* rBefore = r.blocks;
@@ -549,7 +539,7 @@ TEST(MbDiv, ZeroDivisorLeavesTargetsUntouched) {
 }
 
 TEST(MbDiv, OperandsOutsideNormalFormCountByValue) {
-    oracle::Generator g(0x0DDD1F00u);
+    Generator g(0x0DDD1F00u);
     for (int i = 0; i < 2500; ++i) {
         mb x = g.operand(40), y = g.nonzero(25);
         Mpz xv = toMpz(x), yv = toMpz(y), wantQ, wantR;
@@ -559,11 +549,9 @@ TEST(MbDiv, OperandsOutsideNormalFormCountByValue) {
         mb q, r, q2;
         ASSERT_TRUE(divRem(q, r, xo, yo));
         ASSERT_TRUE(div(q2, xo, yo));
-        ASSERT_TRUE(isNormalValue(q, wantQ)) << "case " << i << ": " << oracle::describe(xo) << " / "
-                                             << oracle::describe(yo);
+        ASSERT_TRUE(isNormalValue(q, wantQ)) << "case " << i << ": " << describe(xo) << " / " << describe(yo);
         ASSERT_TRUE(isNormalValue(q2, wantQ)) << "case " << i;
-        ASSERT_TRUE(isNormalValue(r, wantR)) << "case " << i << ": " << oracle::describe(xo) << " / "
-                                             << oracle::describe(yo);
+        ASSERT_TRUE(isNormalValue(r, wantR)) << "case " << i << ": " << describe(xo) << " / " << describe(yo);
         ASSERT_TRUE(sameRecord(xo, xKeep));
         ASSERT_TRUE(sameRecord(yo, yKeep));
     }
@@ -571,18 +559,8 @@ TEST(MbDiv, OperandsOutsideNormalFormCountByValue) {
 
 // ---- balanced residue ----
 
-// x mod |m| in (-|m|/2, |m|/2], from GMP's nonnegative residue.
-Mpz balanced(Mpz const& x, Mpz const& m) {
-    Mpz n, r, half;
-    mpz_abs(n, m);
-    mpz_mod(r, x, n);
-    mpz_fdiv_q_2exp(half, n, 1);
-    if (mpz_cmp(r, half) > 0) mpz_sub(r, r, n);
-    return r;
-}
-
 TEST(MyModulus, RandomMatchGmp) {
-    oracle::Generator g(0x30D0000u);
+    Generator g(0x30D0000u);
     mb z;
     for (int i = 0; i < 4000; ++i) {
         mb x = g.operand(60);
@@ -643,12 +621,6 @@ TEST(MyModulus, ZeroModulusLeavesTargetUntouched) {
 
 // ---- bit lengths of machine words ----
 
-int referenceBits(unsigned long long v) {
-    int n = 0;
-    for (; v != 0; v >>= 1) ++n;
-    return n;
-}
-
 TEST(NumBitsWord, EdgeCases) {
     EXPECT_EQ(NumBits(0u), 0);
     EXPECT_EQ(NumBits(1u), 1);
@@ -665,7 +637,7 @@ TEST(NumBitsWord, EdgeCases) {
 }
 
 TEST(NumBitsWord, EveryBitLength) {
-    oracle::Generator g(0x0B175000u);
+    Generator g(0x0B175000u);
     for (int b = 0; b < 32; ++b) {
         for (int i = 0; i < 50; ++i) {
             uint32 top = 1u << b;
@@ -680,7 +652,7 @@ TEST(NumBitsWord, EveryBitLength) {
     }
     for (int i = 0; i < 2000; ++i) {
         uint32 v = g.randomWord() >> g.intIn(0, 31);
-        ASSERT_EQ(NumBits(static_cast<unsigned int>(v)), referenceBits(v));
+        ASSERT_EQ(NumBits(static_cast<unsigned int>(v)), bitLength(v));
     }
 }
 

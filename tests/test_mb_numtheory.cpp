@@ -15,26 +15,10 @@
 
 namespace {
 
-using oracle::hasValue;
-using oracle::isNormal;
-using oracle::isNormalValue;
-using oracle::Mpz;
-using oracle::rawCopy;
-using oracle::sameRecord;
-using oracle::toMb;
-using oracle::toMpz;
+using namespace oracle;
 
 // A nonnegative operand of up to maxWords words.
-mb nonnegative(oracle::Generator& g, int32 maxWords) { return g.operandOfSize(g.size(maxWords), false); }
-
-Mpz absOf(Mpz const& x) {
-    Mpz z;
-    mpz_abs(z, x);
-    return z;
-}
-
-// A target that holds something, so that a result that fails to overwrite it shows.
-mb stale() { return toMb("-0x123456789ABCDEF0123"); }
+mb nonnegative(Generator& g, int32 maxWords) { return g.operandOfSize(g.size(maxWords), false); }
 
 // ---- sqrt ----
 
@@ -78,7 +62,7 @@ TEST(MbSqrt, NegativeLeavesTarget) {
 }
 
 TEST(MbSqrt, RandomMatchGmp) {
-    oracle::Generator g(0x5A7E0001u);
+    Generator g(0x5A7E0001u);
     int32 const savedPrec = blockPrec;
     mb z;
     for (int i = 0; i < 1500; ++i) {
@@ -96,7 +80,7 @@ TEST(MbSqrt, RandomMatchGmp) {
 
         mb v = g.variant(x);
         sqrt(z, v);
-        ASSERT_TRUE(isNormalValue(z, want)) << "outside normal form, case " << i << ": " << oracle::describe(v);
+        ASSERT_TRUE(isNormalValue(z, want)) << "outside normal form, case " << i << ": " << describe(v);
     }
     EXPECT_EQ(blockPrec, savedPrec);
 }
@@ -104,7 +88,7 @@ TEST(MbSqrt, RandomMatchGmp) {
 // Around perfect squares: r^2 - 1 (where the iteration alternates between r - 1 and r),
 // r^2, r^2 + 1 and (r + 1)^2 - 1, for roots of up to 30 words.
 TEST(MbSqrt, AroundSquares) {
-    oracle::Generator g(0x5A7E0002u);
+    Generator g(0x5A7E0002u);
     mb z;
     for (int i = 0; i < 800; ++i) {
         Mpz r = toMpz(nonnegative(g, 30)), sq;
@@ -173,7 +157,7 @@ TEST(MbIsItSquare, SmallValuesExhaustive) {
 }
 
 TEST(MbIsItSquare, RandomMatchGmp) {
-    oracle::Generator g(0x5A7E0003u);
+    Generator g(0x5A7E0003u);
     mb r;
     for (int i = 0; i < 1500; ++i) {
         // Squares (with factors of 4 mixed in), their neighbours, and plain operands.
@@ -207,7 +191,7 @@ TEST(MbIsItSquare, RandomMatchGmp) {
 // ---- sqr ----
 
 TEST(MbSqr, RandomMatchGmp) {
-    oracle::Generator g(0x5A7E0004u);
+    Generator g(0x5A7E0004u);
     mb z;
     for (int i = 0; i < 800; ++i) {
         mb x = g.sometimesSlack(g.operand(40));
@@ -253,7 +237,7 @@ TEST(MbPower, Rules) {
 }
 
 TEST(MbPower, RandomMatchGmp) {
-    oracle::Generator g(0x5A7E0005u);
+    Generator g(0x5A7E0005u);
     mb z;
     for (int i = 0; i < 1500; ++i) {
         mb x = g.sometimesSlack(g.operand(8));
@@ -272,7 +256,7 @@ TEST(MbPower, RandomMatchGmp) {
 
         mb v = g.variant(x);
         power(z, v, n);
-        ASSERT_TRUE(hasValue(z, want)) << "outside normal form, case " << i << ": " << oracle::describe(v);
+        ASSERT_TRUE(hasValue(z, want)) << "outside normal form, case " << i << ": " << describe(v);
     }
 }
 
@@ -310,7 +294,7 @@ TEST(MbGcd, WorkedExamples) {
 }
 
 // Operands with a common factor of random size, so that the gcd is often large.
-void relatedPair(oracle::Generator& g, Mpz& x, Mpz& y) {
+void relatedPair(Generator& g, Mpz& x, Mpz& y) {
     Mpz common = toMpz(g.operand(20));
     x = toMpz(g.operand(20));
     y = toMpz(g.operand(20));
@@ -321,7 +305,7 @@ void relatedPair(oracle::Generator& g, Mpz& x, Mpz& y) {
 }
 
 TEST(MbGcd, RandomMatchGmp) {
-    oracle::Generator g(0x5A7E0006u);
+    Generator g(0x5A7E0006u);
     mb z;
     for (int i = 0; i < 1500; ++i) {
         Mpz xv, yv, want;
@@ -402,7 +386,7 @@ TEST(MbExtendedGcd, WorkedExamples) {
 }
 
 TEST(MbExtendedGcd, RandomIdentityAndGmp) {
-    oracle::Generator g(0x5A7E0007u);
+    Generator g(0x5A7E0007u);
     mb X, Y, G;
     for (int i = 0; i < 1200; ++i) {
         Mpz av, bv;
@@ -488,7 +472,7 @@ TEST(MbNthRoot, WorkedExamples) {
 }
 
 TEST(MbNthRoot, RandomMatchGmp) {
-    oracle::Generator g(0x5A7E0008u);
+    Generator g(0x5A7E0008u);
     mb z;
     for (int i = 0; i < 1200; ++i) {
         mb x = g.sometimesSlack(g.operand(60));
@@ -507,13 +491,13 @@ TEST(MbNthRoot, RandomMatchGmp) {
         // Outside normal form the value counts; n = 1 and |x| = 1 hand back x as it is.
         mb v = g.variant(x);
         nthRoot(z, v, n);
-        ASSERT_TRUE(hasValue(z, want)) << "outside normal form, case " << i << ": " << oracle::describe(v);
+        ASSERT_TRUE(hasValue(z, want)) << "outside normal form, case " << i << ": " << describe(v);
     }
 }
 
 // r^n - 1, r^n and r^n + 1, where a root that is one off shows.
 TEST(MbNthRoot, AroundPowers) {
-    oracle::Generator g(0x5A7E0009u);
+    Generator g(0x5A7E0009u);
     mb z;
     for (int i = 0; i < 600; ++i) {
         int n = g.intIn(2, 40);
@@ -534,7 +518,7 @@ TEST(MbNthRoot, AroundPowers) {
 
 // A root index far beyond the operand's bit length answers 1 at once.
 TEST(MbNthRoot, HugeIndex) {
-    oracle::Generator g(0x5A7E000Au);
+    Generator g(0x5A7E000Au);
     for (int i = 0; i < 200; ++i) {
         mb x = g.nonzero(30);
         int n = g.coin() ? 1000000 : INT_MAX - 2 * g.intIn(0, 1000);  // odd
@@ -545,7 +529,7 @@ TEST(MbNthRoot, HugeIndex) {
     }
     // Just at the bound: 2^n has root 2, 2^n - 1 has root 1.
     for (unsigned long n : {100ul, 1000ul, 3001ul}) {
-        Mpz p = oracle::pow2(n), below;
+        Mpz p = pow2(n), below;
         mpz_sub_ui(below, p, 1);
         mb z;
         nthRoot(z, toMb(p), static_cast<int>(n));
@@ -585,7 +569,7 @@ TEST(MbFactorial, WorkedExamples) {
 }
 
 TEST(MbFactorial, MatchGmp) {
-    oracle::Generator g(0x5A7E000Bu);
+    Generator g(0x5A7E000Bu);
     mb z;
     for (int n = 0; n <= 400; n += (n < 40 ? 1 : 7)) {
         Mpz want;
@@ -654,7 +638,7 @@ TEST(MbBinomial, WorkedExamples) {
 }
 
 TEST(MbBinomial, RandomMatchGmp) {
-    oracle::Generator g(0x5A7E000Cu);
+    Generator g(0x5A7E000Cu);
     mb z;
     for (int i = 0; i < 600; ++i) {
         int n = g.oneIn(4) ? g.intIn(-3, 20) : g.intIn(0, 400);
@@ -686,7 +670,7 @@ TEST(MbBinomial, RandomMatchGmp) {
 
 // A multi-word n with a small k.
 TEST(MbBinomial, LargeN) {
-    oracle::Generator g(0x5A7E000Du);
+    Generator g(0x5A7E000Du);
     mb z;
     for (int i = 0; i < 200; ++i) {
         mb n = g.operandOfSize(g.intIn(2, 6), false);

@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "fp.h"
-#include "gmp_oracle.h"
+#include "fp_oracle.h"
 #include "mb.h"
 #include "mbConv.h"
 #include "mbMath.h"
@@ -22,25 +22,7 @@
 
 namespace {
 
-using oracle::isNormal;
-using oracle::isNormalValue;
-using oracle::Mpz;
-using oracle::rawCopy;
-using oracle::sameRecord;
-using oracle::toMb;
-using oracle::toMpz;
-
-// A double enters through its 18-digit text, so the blockPrec of that read is pinned.
-class PrecScope {
-public:
-    explicit PrecScope(int32 bp) : saved_(blockPrec) { blockPrec = bp; }
-    ~PrecScope() { blockPrec = saved_; }
-    PrecScope(PrecScope const&) = delete;
-    PrecScope& operator=(PrecScope const&) = delete;
-
-private:
-    int32 saved_;
-};
+using namespace oracle;
 
 // Sends std::cerr into a string for one scope.
 class CerrCapture {
@@ -73,46 +55,6 @@ Mpz tdivQ(Mpz const& x, Mpz const& y) {
     return q;
 }
 
-// The balanced residue in (-|m|/2, |m|/2]; 0 for m = 0 (the operator's untouched zero).
-Mpz balanced(Mpz const& x, Mpz const& m) {
-    Mpz r, a;
-    if (m.sign() == 0) return r;
-    mpz_abs(a, m);
-    mpz_fdiv_r(r, x, a);
-    Mpz twice;
-    mpz_mul_2exp(twice, r, 1);
-    if (mpz_cmp(twice, a) > 0) mpz_sub(r, r, a);
-    return r;
-}
-
-// The two's-complement pattern of x on k words; a nonnegative x is itself.
-Mpz pattern(Mpz const& x, long k) {
-    if (x.sign() >= 0) return x;
-    Mpz p = oracle::pow2(static_cast<unsigned long>(32 * k)), a;
-    mpz_abs(a, x);
-    mpz_sub(p, p, a);
-    return p;
-}
-
-enum class Logic { And, Or, Xor };
-
-Mpz logic(Logic op, Mpz const& x, long xWords, Mpz const& y, long yWords) {
-    long k = xWords > yWords ? xWords : yWords;
-    Mpz xa = pattern(x, k), ya = pattern(y, k), z;
-    switch (op) {
-        case Logic::And: mpz_and(z, xa, ya); break;
-        case Logic::Or: mpz_ior(z, xa, ya); break;
-        case Logic::Xor: mpz_xor(z, xa, ya); break;
-    }
-    return z;
-}
-
-Mpz logic(Logic op, mb const& x, mb const& y) {
-    return logic(op, toMpz(x), oracle::absLength(x), toMpz(y), oracle::absLength(y));
-}
-
-Mpz logic(Logic op, mb const& x, int n) { return logic(op, toMpz(x), oracle::absLength(x), Mpz(n), n != 0 ? 1 : 0); }
-
 // The integer that a double becomes: its "%.17e" text read as an exact rational and
 // cut toward zero.
 Mpz truncatedText(double d) {
@@ -130,14 +72,13 @@ Mpz truncatedText(double d) {
         mpz_mul(num, num, p);
     else
         den = p;
-    mpq_t q;
-    mpq_init(q);
+    Mpq q;
     mpq_set_num(q, num);
     mpq_set_den(q, den);
     mpq_canonicalize(q);
+    mpq_srcptr qp = q;
     Mpz z;
-    mpz_tdiv_q(z, mpq_numref(q), mpq_denref(q));
-    mpq_clear(q);
+    mpz_tdiv_q(z, mpq_numref(qp), mpq_denref(qp));
     return z;
 }
 
@@ -146,26 +87,22 @@ Mpz truncatedText(double d) {
 using MbFn = mb (*)(mb&, mb&);
 using MbConstFn = mb (*)(mb const&, mb const&);
 
-// Expands one expression into the forms called through a non-const object and a const
-// reference.
-#define BOTH(e)                                       \
-    [](mb& x, mb& y) -> mb {                          \
-        (void)x;                                      \
-        (void)y;                                      \
-        return e;                                     \
-    },                                                \
-        [](mb const& x, mb const& y) -> mb {          \
-            (void)x;                                  \
-            (void)y;                                  \
-            return e;                                 \
-        }
-#define ONLY(e)                                       \
-    [](mb& x, mb& y) -> mb {                          \
-        (void)x;                                      \
-        (void)y;                                      \
-        return e;                                     \
-    },                                                \
-        nullptr
+// One expression as a function called through non-const objects, and through const
+// references; BOTH gives both forms, ONLY the first where the operator has no const form.
+#define MUT_FORM(T, e)                \
+    [](mb& x, mb& y) -> T {           \
+        (void)x;                      \
+        (void)y;                      \
+        return e;                     \
+    }
+#define CONST_FORM(T, e)                      \
+    [](mb const& x, mb const& y) -> T {       \
+        (void)x;                              \
+        (void)y;                              \
+        return e;                             \
+    }
+#define BOTH(e) MUT_FORM(mb, e), CONST_FORM(mb, e)
+#define ONLY(e) MUT_FORM(mb, e), nullptr
 
 struct MbCase {
     char const* expr;
@@ -327,21 +264,8 @@ TEST(MbOperators, TableOfExpressions) {
 using BoolFn = bool (*)(mb&, mb&);
 using BoolConstFn = bool (*)(mb const&, mb const&);
 
-#define BOTH(e)                                 \
-    [](mb& x, mb& y) -> bool {                  \
-        (void)y;                                \
-        return e;                               \
-    },                                          \
-        [](mb const& x, mb const& y) -> bool {  \
-            (void)y;                            \
-            return e;                           \
-        }
-#define ONLY(e)                                 \
-    [](mb& x, mb& y) -> bool {                  \
-        (void)y;                                \
-        return e;                               \
-    },                                          \
-        nullptr
+#define BOTH(e) MUT_FORM(bool, e), CONST_FORM(bool, e)
+#define ONLY(e) MUT_FORM(bool, e), nullptr
 
 struct BoolCase {
     char const* expr;
@@ -393,6 +317,8 @@ std::vector<BoolCase> const kBoolCases = {
 
 #undef BOTH
 #undef ONLY
+#undef MUT_FORM
+#undef CONST_FORM
 
 TEST(MbOperators, TableOfComparisons) {
     for (auto const& c : kBoolCases) {
@@ -628,19 +554,9 @@ TEST(MbOperandForms, DivisionsAndTheirTruthValues) {
 
 // ---- random operands against GMP ----
 
-int intOperand(oracle::Generator& g) {
-    switch (g.range(0, 5)) {
-        case 0: return 0;
-        case 1: return g.intIn(-3, 3);
-        case 2: return g.coin() ? INT_MIN : INT_MAX;
-        case 3: return static_cast<int>(static_cast<int32>(g.patternWord()));
-        default: return static_cast<int>(static_cast<int32>(g.randomWord()));
-    }
-}
-
 // Doubles whose 18-digit text the reader keeps exactly at blockPrec 5 (below 2^180),
 // with fractions, near-integers and values below 1 among them.
-double doubleOperand(oracle::Generator& g) {
+double doubleOperand(Generator& g) {
     double sign = g.coin() ? -1.0 : 1.0;
     switch (g.range(0, 5)) {
         case 0: return 0.0;
@@ -654,7 +570,7 @@ double doubleOperand(oracle::Generator& g) {
     }
 }
 
-mb mbOperand(oracle::Generator& g) {
+mb mbOperand(Generator& g) {
     switch (g.range(0, 3)) {
         case 0: return g.operand(2);
         case 1: return g.operand(6);
@@ -662,8 +578,105 @@ mb mbOperand(oracle::Generator& g) {
     }
 }
 
+// x + s, x - s, x * s, x / s and x % s through a non-const and a const x.
+template <typename S>
+void checkBinary(mb& x, S const& s, Mpz const& sum, Mpz const& diff, Mpz const& prod, Mpz const& quot,
+                 Mpz const& res) {
+    mb const& cx = x;
+    ASSERT_TRUE(isNormalValue(x + s, sum));
+    ASSERT_TRUE(isNormalValue(cx + s, sum));
+    ASSERT_TRUE(isNormalValue(x - s, diff));
+    ASSERT_TRUE(isNormalValue(cx - s, diff));
+    ASSERT_TRUE(isNormalValue(x * s, prod));
+    ASSERT_TRUE(isNormalValue(cx * s, prod));
+    ASSERT_TRUE(isNormalValue(x / s, quot));
+    ASSERT_TRUE(isNormalValue(cx / s, quot));
+    ASSERT_TRUE(isNormalValue(x % s, res));
+    ASSERT_TRUE(isNormalValue(cx % s, res));
+}
+
+// t += s, t -= s, t *= s and t /= s, each on a fresh copy of x.
+template <typename S>
+void checkCompound(mb const& x, S const& s, Mpz const& sum, Mpz const& diff, Mpz const& prod, Mpz const& quot) {
+    mb t = rawCopy(x);
+    t += s;
+    ASSERT_TRUE(isNormalValue(t, sum));
+    t = rawCopy(x);
+    t -= s;
+    ASSERT_TRUE(isNormalValue(t, diff));
+    t = rawCopy(x);
+    t *= s;
+    ASSERT_TRUE(isNormalValue(t, prod));
+    t = rawCopy(x);
+    t /= s;
+    ASSERT_TRUE(isNormalValue(t, quot));
+}
+
+// The operand forms of add, sub and mul with the scalar s on either side, into a target
+// that held another value.
+template <typename S>
+void checkScalarForms(mb const& x, S s, Mpz const& sum, Mpz const& diff, Mpz const& rdiff, Mpz const& prod) {
+    mb z = toMb(7);
+    add(z, x, s);
+    ASSERT_TRUE(isNormalValue(z, sum));
+    add(z, s, x);
+    ASSERT_TRUE(isNormalValue(z, sum));
+    sub(z, x, s);
+    ASSERT_TRUE(isNormalValue(z, diff));
+    sub(z, s, x);
+    ASSERT_TRUE(isNormalValue(z, rdiff));
+    mul(z, x, s);
+    ASSERT_TRUE(isNormalValue(z, prod));
+    mul(z, s, x);
+    ASSERT_TRUE(isNormalValue(z, prod));
+}
+
+// div(q, a, b) into q = 99: the truncated quotient, or false with q untouched for b = 0.
+template <typename A, typename B>
+void checkDiv(mb& q, A const& a, B const& b, Mpz const& av, Mpz const& bv) {
+    q = toMb(99);
+    ASSERT_EQ(div(q, a, b), bv.sign() != 0);
+    ASSERT_TRUE(isNormalValue(q, bv.sign() != 0 ? tdivQ(av, bv) : Mpz(99)));
+}
+
+// divRem(q, r, a, b): GMP's truncating quotient and remainder, or false for b = 0.
+template <typename A, typename B>
+void checkDivRem(mb& q, mb& r, A const& a, B const& b, Mpz const& av, Mpz const& bv) {
+    if (bv.sign() == 0) {
+        ASSERT_FALSE(divRem(q, r, a, b));
+        return;
+    }
+    ASSERT_TRUE(divRem(q, r, a, b));
+    Mpz wq, wr;
+    mpz_tdiv_qr(wq, wr, av, bv);
+    ASSERT_TRUE(isNormalValue(q, wq));
+    ASSERT_TRUE(isNormalValue(r, wr));
+}
+
+// x & s, x | s and x ^ s through a non-const and a const x, then as compound
+// assignments on fresh copies of x.
+template <typename S>
+void checkLogic(mb& x, S const& s, Mpz const& a, Mpz const& o, Mpz const& e) {
+    mb const& cx = x;
+    ASSERT_TRUE(isNormalValue(x & s, a));
+    ASSERT_TRUE(isNormalValue(cx & s, a));
+    ASSERT_TRUE(isNormalValue(x | s, o));
+    ASSERT_TRUE(isNormalValue(cx | s, o));
+    ASSERT_TRUE(isNormalValue(x ^ s, e));
+    ASSERT_TRUE(isNormalValue(cx ^ s, e));
+    mb t = rawCopy(x);
+    t &= s;
+    ASSERT_TRUE(isNormalValue(t, a));
+    t = rawCopy(x);
+    t |= s;
+    ASSERT_TRUE(isNormalValue(t, o));
+    t = rawCopy(x);
+    t ^= s;
+    ASSERT_TRUE(isNormalValue(t, e));
+}
+
 TEST(MbOperatorsRandom, RingDivisionAndResidueMatchGmp) {
-    oracle::Generator g(0x0E8A7000u);
+    Generator g(0x0E8A7000u);
     for (int i = 0; i < 3000; ++i) {
         mb x = mbOperand(g);
         mb y = g.oneIn(8) ? rawCopy(x) : g.oneIn(8) ? -x : mbOperand(g);
@@ -677,16 +690,7 @@ TEST(MbOperatorsRandom, RingDivisionAndResidueMatchGmp) {
         mpz_neg(neg, xv);
         Mpz quot = yv.sign() == 0 ? Mpz(0) : tdivQ(xv, yv), res = balanced(xv, yv);
 
-        ASSERT_TRUE(isNormalValue(x + y, sum));
-        ASSERT_TRUE(isNormalValue(cx + y, sum));
-        ASSERT_TRUE(isNormalValue(x - y, diff));
-        ASSERT_TRUE(isNormalValue(cx - y, diff));
-        ASSERT_TRUE(isNormalValue(x * y, prod));
-        ASSERT_TRUE(isNormalValue(cx * y, prod));
-        ASSERT_TRUE(isNormalValue(x / y, quot));
-        ASSERT_TRUE(isNormalValue(cx / y, quot));
-        ASSERT_TRUE(isNormalValue(x % y, res));
-        ASSERT_TRUE(isNormalValue(cx % y, res));
+        ASSERT_NO_FATAL_FAILURE(checkBinary(x, y, sum, diff, prod, quot, res));
         ASSERT_TRUE(isNormalValue(-x, neg));
         ASSERT_TRUE(isNormalValue(-cx, neg));
         ASSERT_TRUE(isNormalValue(x, xv));
@@ -709,18 +713,7 @@ TEST(MbOperatorsRandom, RingDivisionAndResidueMatchGmp) {
         EXPECT_EQ(!x, xv.sign() == 0);
         EXPECT_EQ(!cx, xv.sign() == 0);
 
-        mb t = rawCopy(x);
-        t += y;
-        ASSERT_TRUE(isNormalValue(t, sum));
-        t = rawCopy(x);
-        t -= y;
-        ASSERT_TRUE(isNormalValue(t, diff));
-        t = rawCopy(x);
-        t *= y;
-        ASSERT_TRUE(isNormalValue(t, prod));
-        t = rawCopy(x);
-        t /= y;
-        ASSERT_TRUE(isNormalValue(t, yv.sign() == 0 ? xv : quot));
+        ASSERT_NO_FATAL_FAILURE(checkCompound(x, y, sum, diff, prod, yv.sign() == 0 ? xv : quot));
 
         int n = g.intIn(0, 100);
         Mpz shl, shr;
@@ -732,7 +725,7 @@ TEST(MbOperatorsRandom, RingDivisionAndResidueMatchGmp) {
         Mpz one(1), up, down;
         mpz_add(up, xv, one);
         mpz_sub(down, xv, one);
-        t = rawCopy(x);
+        mb t = rawCopy(x);
         ASSERT_TRUE(isNormalValue(++t, up));
         ASSERT_TRUE(isNormalValue(t--, up));
         ASSERT_TRUE(isNormalValue(t, xv));
@@ -743,51 +736,23 @@ TEST(MbOperatorsRandom, RingDivisionAndResidueMatchGmp) {
 }
 
 TEST(MbOperatorsRandom, LogicMatchesTwosComplementPatterns) {
-    oracle::Generator g(0x0E8A7100u);
+    Generator g(0x0E8A7100u);
     for (int i = 0; i < 3000; ++i) {
         mb x = mbOperand(g), y = mbOperand(g);
-        mb const& cx = x;
         int n = intOperand(g);
         SCOPED_TRACE(testing::Message() << "case " << i << ": x = " << toMpz(x).str(16)
                                         << ", y = " << toMpz(y).str(16) << ", n = " << n);
-        Mpz a = logic(Logic::And, x, y), o = logic(Logic::Or, x, y), e = logic(Logic::Xor, x, y);
-        Mpz ai = logic(Logic::And, x, n), oi = logic(Logic::Or, x, n), ei = logic(Logic::Xor, x, n);
-        ASSERT_TRUE(isNormalValue(x & y, a));
-        ASSERT_TRUE(isNormalValue(cx & y, a));
-        ASSERT_TRUE(isNormalValue(x | y, o));
-        ASSERT_TRUE(isNormalValue(cx | y, o));
-        ASSERT_TRUE(isNormalValue(x ^ y, e));
-        ASSERT_TRUE(isNormalValue(cx ^ y, e));
-        ASSERT_TRUE(isNormalValue(x & n, ai));
-        ASSERT_TRUE(isNormalValue(cx & n, ai));
-        ASSERT_TRUE(isNormalValue(x | n, oi));
-        ASSERT_TRUE(isNormalValue(cx | n, oi));
-        ASSERT_TRUE(isNormalValue(x ^ n, ei));
-        ASSERT_TRUE(isNormalValue(cx ^ n, ei));
-
-        mb t = rawCopy(x);
-        t &= y;
-        ASSERT_TRUE(isNormalValue(t, a));
-        t = rawCopy(x);
-        t |= y;
-        ASSERT_TRUE(isNormalValue(t, o));
-        t = rawCopy(x);
-        t ^= y;
-        ASSERT_TRUE(isNormalValue(t, e));
-        t = rawCopy(x);
-        t &= n;
-        ASSERT_TRUE(isNormalValue(t, ai));
-        t = rawCopy(x);
-        t |= n;
-        ASSERT_TRUE(isNormalValue(t, oi));
-        t = rawCopy(x);
-        t ^= n;
-        ASSERT_TRUE(isNormalValue(t, ei));
+        ASSERT_NO_FATAL_FAILURE(
+            checkLogic(x, y, logic(Logic::And, x, y), logic(Logic::Or, x, y), logic(Logic::Xor, x, y)))
+            << "mb operand";
+        ASSERT_NO_FATAL_FAILURE(
+            checkLogic(x, n, logic(Logic::And, x, n), logic(Logic::Or, x, n), logic(Logic::Xor, x, n)))
+            << "int operand";
     }
 }
 
 TEST(MbOperatorsRandom, IntOperandsAreExact) {
-    oracle::Generator g(0x0E8A7200u);
+    Generator g(0x0E8A7200u);
     for (int i = 0; i < 3000; ++i) {
         mb x = g.oneIn(4) ? g.operand(1) : mbOperand(g);
         int n = intOperand(g);
@@ -800,45 +765,13 @@ TEST(MbOperatorsRandom, IntOperandsAreExact) {
         mpz_sub(diff, xv, nv);
         mpz_sub(rdiff, nv, xv);
         mpz_mul(prod, xv, nv);
-        mb z = toMb(7);
-        add(z, x, n);
-        ASSERT_TRUE(isNormalValue(z, sum));
-        add(z, n, x);
-        ASSERT_TRUE(isNormalValue(z, sum));
-        sub(z, x, n);
-        ASSERT_TRUE(isNormalValue(z, diff));
-        sub(z, n, x);
-        ASSERT_TRUE(isNormalValue(z, rdiff));
-        mul(z, x, n);
-        ASSERT_TRUE(isNormalValue(z, prod));
-        mul(z, n, x);
-        ASSERT_TRUE(isNormalValue(z, prod));
+        ASSERT_NO_FATAL_FAILURE(checkScalarForms(x, n, sum, diff, rdiff, prod));
 
-        mb q = toMb(99), r = toMb(98);
-        bool ok = div(q, x, n);
-        ASSERT_EQ(ok, n != 0);
-        ASSERT_TRUE(isNormalValue(q, n != 0 ? tdivQ(xv, nv) : Mpz(99)));
-        q = toMb(99);
-        ok = div(q, n, x);
-        ASSERT_EQ(ok, xv.sign() != 0);
-        ASSERT_TRUE(isNormalValue(q, xv.sign() != 0 ? tdivQ(nv, xv) : Mpz(99)));
-        Mpz wq, wr;
-        if (n != 0) {
-            ASSERT_TRUE(divRem(q, r, x, n));
-            mpz_tdiv_qr(wq, wr, xv, nv);
-            ASSERT_TRUE(isNormalValue(q, wq));
-            ASSERT_TRUE(isNormalValue(r, wr));
-        } else {
-            ASSERT_FALSE(divRem(q, r, x, n));
-        }
-        if (xv.sign() != 0) {
-            ASSERT_TRUE(divRem(q, r, n, x));
-            mpz_tdiv_qr(wq, wr, nv, xv);
-            ASSERT_TRUE(isNormalValue(q, wq));
-            ASSERT_TRUE(isNormalValue(r, wr));
-        } else {
-            ASSERT_FALSE(divRem(q, r, n, x));
-        }
+        mb q, r = toMb(98);
+        ASSERT_NO_FATAL_FAILURE(checkDiv(q, x, n, xv, nv)) << "div(q, x, n)";
+        ASSERT_NO_FATAL_FAILURE(checkDiv(q, n, x, nv, xv)) << "div(q, n, x)";
+        ASSERT_NO_FATAL_FAILURE(checkDivRem(q, r, x, n, xv, nv)) << "divRem(q, r, x, n)";
+        ASSERT_NO_FATAL_FAILURE(checkDivRem(q, r, n, x, nv, xv)) << "divRem(q, r, n, x)";
 
         int c = mpz_cmp(xv, nv);
         c = (c > 0) - (c < 0);
@@ -852,11 +785,10 @@ TEST(MbOperatorsRandom, IntOperandsAreExact) {
 
 TEST(MbOperatorsRandom, DoubleOperandsGoThroughTheirText) {
     PrecScope prec(5);
-    oracle::Generator g(0x0E8A7300u);
+    Generator g(0x0E8A7300u);
     for (int i = 0; i < 3000; ++i) {
         mb x = mbOperand(g);
         double d = doubleOperand(g);
-        mb const& cx = x;
         Mpz xv = toMpz(x), dv = truncatedText(d);
         char text[64];
         std::snprintf(text, sizeof text, "%.17e", d);
@@ -871,75 +803,24 @@ TEST(MbOperatorsRandom, DoubleOperandsGoThroughTheirText) {
         // The residue takes the integer part of a positive modulus; x = 0 or d <= 0 gives 0.
         Mpz res = (d <= 0 || xZero) ? Mpz(0) : balanced(xv, dv);
 
-        ASSERT_TRUE(isNormalValue(x + d, sum));
-        ASSERT_TRUE(isNormalValue(cx + d, sum));
-        ASSERT_TRUE(isNormalValue(x - d, diff));
-        ASSERT_TRUE(isNormalValue(cx - d, diff));
-        ASSERT_TRUE(isNormalValue(x * d, prod));
-        ASSERT_TRUE(isNormalValue(cx * d, prod));
-        ASSERT_TRUE(isNormalValue(x / d, quot));
-        ASSERT_TRUE(isNormalValue(cx / d, quot));
-        ASSERT_TRUE(isNormalValue(x % d, res));
-        ASSERT_TRUE(isNormalValue(cx % d, res));
+        ASSERT_NO_FATAL_FAILURE(checkBinary(x, d, sum, diff, prod, quot, res));
         ASSERT_TRUE(isNormalValue(d + x, sum));
         ASSERT_TRUE(isNormalValue(d - x, rdiff));
         ASSERT_TRUE(isNormalValue(d * x, prod));
         ASSERT_TRUE(isNormalValue(d / x, rquot));
+        ASSERT_NO_FATAL_FAILURE(checkCompound(x, d, sum, diff, prod, dZero ? xv : quot));
+        ASSERT_NO_FATAL_FAILURE(checkScalarForms(x, d, sum, diff, rdiff, prod));
 
-        mb t = rawCopy(x);
-        t += d;
-        ASSERT_TRUE(isNormalValue(t, sum));
-        t = rawCopy(x);
-        t -= d;
-        ASSERT_TRUE(isNormalValue(t, diff));
-        t = rawCopy(x);
-        t *= d;
-        ASSERT_TRUE(isNormalValue(t, prod));
-        t = rawCopy(x);
-        t /= d;
-        ASSERT_TRUE(isNormalValue(t, dZero ? xv : quot));
-
-        mb z = toMb(7);
-        add(z, x, d);
-        ASSERT_TRUE(isNormalValue(z, sum));
-        add(z, d, x);
-        ASSERT_TRUE(isNormalValue(z, sum));
-        sub(z, x, d);
-        ASSERT_TRUE(isNormalValue(z, diff));
-        sub(z, d, x);
-        ASSERT_TRUE(isNormalValue(z, rdiff));
-        mul(z, x, d);
-        ASSERT_TRUE(isNormalValue(z, prod));
-        mul(z, d, x);
-        ASSERT_TRUE(isNormalValue(z, prod));
-        z = toMb(99);
-        ASSERT_EQ(div(z, x, d), !dZero);
-        ASSERT_TRUE(isNormalValue(z, dZero ? Mpz(99) : quot));
-        z = toMb(99);
-        ASSERT_EQ(div(z, d, x), !xZero);
-        ASSERT_TRUE(isNormalValue(z, xZero ? Mpz(99) : rquot));
+        mb z;
+        ASSERT_NO_FATAL_FAILURE(checkDiv(z, x, d, xv, dv)) << "div(z, x, d)";
+        ASSERT_NO_FATAL_FAILURE(checkDiv(z, d, x, dv, xv)) << "div(z, d, x)";
         z = toMb(99);
         myModulus(z, x, d);
         ASSERT_TRUE(isNormalValue(z, (d > 0 && !xZero && dZero) ? Mpz(99) : res));
 
         mb q, r;
-        Mpz wq, wr;
-        if (!dZero) {
-            ASSERT_TRUE(divRem(q, r, x, d));
-            mpz_tdiv_qr(wq, wr, xv, dv);
-            ASSERT_TRUE(isNormalValue(q, wq));
-            ASSERT_TRUE(isNormalValue(r, wr));
-        } else {
-            ASSERT_FALSE(divRem(q, r, x, d));
-        }
-        if (!xZero) {
-            ASSERT_TRUE(divRem(q, r, d, x));
-            mpz_tdiv_qr(wq, wr, dv, xv);
-            ASSERT_TRUE(isNormalValue(q, wq));
-            ASSERT_TRUE(isNormalValue(r, wr));
-        } else {
-            ASSERT_FALSE(divRem(q, r, d, x));
-        }
+        ASSERT_NO_FATAL_FAILURE(checkDivRem(q, r, x, d, xv, dv)) << "divRem(q, r, x, d)";
+        ASSERT_NO_FATAL_FAILURE(checkDivRem(q, r, d, x, dv, xv)) << "divRem(q, r, d, x)";
         ASSERT_TRUE(isNormalValue(x, xv));
         ASSERT_EQ(blockPrec, 5);
     }
@@ -1084,7 +965,7 @@ TEST(MbStreams, WidthSetBeforeDoesNotCutTheToken) {
 }
 
 TEST(MbStreams, RoundTripOfRandomValues) {
-    oracle::Generator g(0x0E8A7400u);
+    Generator g(0x0E8A7400u);
     std::ostringstream os;
     std::vector<Mpz> written;
     for (int i = 0; i < 200; ++i) {

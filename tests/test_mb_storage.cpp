@@ -14,13 +14,7 @@
 
 namespace {
 
-using oracle::isNormal;
-using oracle::isNormalValue;
-using oracle::makeRecord;
-using oracle::Mpz;
-using oracle::toMb;
-using oracle::toMpz;
-using oracle::wordsOf;
+using namespace oracle;
 
 // A heap array the test owns: handed to a record to check that a call does not release it.
 struct OwnedArray {
@@ -80,56 +74,61 @@ std::vector<CopyCase> const kCopyCases = {
     {"same size", {1, 2, 3}, 0, {4, 5, 6}, false, 0},
 };
 
+// The records of one case, built as given rather than through the copies under test.
+struct CopyRecords {
+    mb target, source;
+    Mpz want;
+    explicit CopyRecords(CopyCase const& c)
+        : target(makeRecord(c.targetWords, false, c.targetSlack)),
+          source(makeRecord(c.sourceWords, c.sourceNegative, c.sourceSlack)),
+          want(toMpz(source)) {}
+};
+
+// The target holds the source's value in an exact-size array of its own.
+void expectExactCopy(CopyRecords const& r) {
+    EXPECT_TRUE(isNormalValue(r.target, r.want));
+    EXPECT_EQ(r.target.allocated, absLength(r.target));
+    if (r.target.length != 0) {
+        EXPECT_NE(r.target.blocks, r.source.blocks);
+    }
+}
+
 TEST(MbStorage, AssignmentCopiesExactly) {
     for (auto const& c : kCopyCases) {
         SCOPED_TRACE(c.name);
-        mb target = makeRecord(c.targetWords, false, c.targetSlack);
-        mb source = makeRecord(c.sourceWords, c.sourceNegative, c.sourceSlack);
-        Mpz want = toMpz(source);
-        mb& back = (target = source);
-        EXPECT_EQ(&back, &target);
-        EXPECT_TRUE(isNormalValue(target, want));
-        EXPECT_EQ(target.allocated, oracle::absLength(target));
-        if (target.length != 0) {
-            EXPECT_NE(target.blocks, source.blocks);
-        }
-        EXPECT_TRUE(oracle::hasValue(source, want));
+        CopyRecords r(c);
+        mb& back = (r.target = r.source);
+        EXPECT_EQ(&back, &r.target);
+        expectExactCopy(r);
+        EXPECT_TRUE(hasValue(r.source, r.want));
     }
 }
 
 TEST(MbStorage, EquateCopiesExactly) {
     for (auto const& c : kCopyCases) {
         SCOPED_TRACE(c.name);
-        mb target = makeRecord(c.targetWords, false, c.targetSlack);
-        mb source = makeRecord(c.sourceWords, c.sourceNegative, c.sourceSlack);
-        Mpz want = toMpz(source);
-        equate(target, source);
-        EXPECT_TRUE(isNormalValue(target, want));
-        EXPECT_EQ(target.allocated, oracle::absLength(target));
-        if (target.length != 0) {
-            EXPECT_NE(target.blocks, source.blocks);
-        }
+        CopyRecords r(c);
+        equate(r.target, r.source);
+        expectExactCopy(r);
     }
 }
 
 TEST(MbStorage, EquateWithCareKeepsLargeEnoughArray) {
     for (auto const& c : kCopyCases) {
         SCOPED_TRACE(c.name);
-        mb target = makeRecord(c.targetWords, false, c.targetSlack);
-        mb source = makeRecord(c.sourceWords, c.sourceNegative, c.sourceSlack);
-        Mpz want = toMpz(source);
-        uint32* before = target.blocks;
-        int32 allocatedBefore = target.allocated;
+        CopyRecords r(c);
+        uint32* before = r.target.blocks;
+        int32 allocatedBefore = r.target.allocated;
         int32 need = static_cast<int32>(c.sourceWords.size());
-        equateWithCare(target, source);
-        EXPECT_TRUE(isNormalValue(target, want));
+        equateWithCare(r.target, r.source);
+        EXPECT_TRUE(isNormalValue(r.target, r.want));
         if (need == 0) {
-            EXPECT_EQ(target.blocks, nullptr);
+            EXPECT_EQ(r.target.blocks, nullptr);
         } else if (need <= allocatedBefore) {
-            EXPECT_EQ(target.blocks, before);
-            EXPECT_EQ(target.allocated, allocatedBefore);
+            EXPECT_EQ(r.target.blocks, before);
+            EXPECT_EQ(r.target.allocated, allocatedBefore);
         } else {
-            EXPECT_EQ(target.allocated, need);
+            EXPECT_EQ(r.target.allocated, need);
         }
     }
 }
@@ -168,7 +167,7 @@ TEST(MbStorage, SelfCopiesChangeNothing) {
 }
 
 TEST(MbStorage, RandomCopiesMatchTheOracle) {
-    oracle::Generator g(0x5704A6E1u);
+    Generator g(0x5704A6E1u);
     mb viaAssign, viaEquate, viaCare;
     for (int i = 0; i < 600; ++i) {
         mb src = g.coin() ? g.operand() : g.withSlack(g.operand());
@@ -179,10 +178,10 @@ TEST(MbStorage, RandomCopiesMatchTheOracle) {
         ASSERT_TRUE(isNormalValue(viaAssign, want)) << "case " << i;
         ASSERT_TRUE(isNormalValue(viaEquate, want)) << "case " << i;
         ASSERT_TRUE(isNormalValue(viaCare, want)) << "case " << i;
-        ASSERT_EQ(viaAssign.allocated, oracle::absLength(viaAssign));
-        ASSERT_EQ(viaEquate.allocated, oracle::absLength(viaEquate));
-        ASSERT_GE(viaCare.allocated, oracle::absLength(viaCare));
-        ASSERT_TRUE(oracle::hasValue(src, want));
+        ASSERT_EQ(viaAssign.allocated, absLength(viaAssign));
+        ASSERT_EQ(viaEquate.allocated, absLength(viaEquate));
+        ASSERT_GE(viaCare.allocated, absLength(viaCare));
+        ASSERT_TRUE(hasValue(src, want));
     }
 }
 
@@ -399,8 +398,8 @@ TEST(MbStorage, Abs) {
         mpz_abs(want, v);
         mb a = abs(x);
         EXPECT_TRUE(isNormalValue(a, want));
-        EXPECT_EQ(a.allocated, oracle::absLength(a));
-        EXPECT_TRUE(oracle::hasValue(x, v));  // the operand is unchanged
+        EXPECT_EQ(a.allocated, absLength(a));
+        EXPECT_TRUE(hasValue(x, v));  // the operand is unchanged
         if (a.length != 0) {
             EXPECT_NE(a.blocks, x.blocks);
         }
@@ -433,7 +432,7 @@ TEST(MbStorage, CopiesAreIndependent) {
         ASSERT_NE(t->blocks, x.blocks);
         t->blocks[0] ^= 1u;
     }
-    EXPECT_TRUE(oracle::hasValue(x, Mpz("-0x123456789ABCDEF0123456789")));
+    EXPECT_TRUE(hasValue(x, Mpz("-0x123456789ABCDEF0123456789")));
 }
 
 }  // namespace

@@ -21,14 +21,7 @@
 
 namespace {
 
-using oracle::Generator;
-using oracle::hasValue;
-using oracle::isNormal;
-using oracle::isNormalValue;
-using oracle::makeRecord;
-using oracle::Mpz;
-using oracle::toMb;
-using oracle::toMpz;
+using namespace oracle;
 
 // The text of mb2Str as a std::string, freeing the library's buffer.
 std::string str(mb const& x) {
@@ -289,10 +282,10 @@ TEST(MbWriter, RandomOperandsAgainstGmpAndRoundTrip) {
     for (int iter = 0; iter < 500; ++iter) {
         mb x = g.operand(iter % 10 == 0 ? 320 : 40);
         Mpz want = toMpz(x);
-        mb before = oracle::rawCopy(x);
+        mb before = rawCopy(x);
         std::string s = str(x);
         ASSERT_EQ(s, want.str(10));
-        ASSERT_TRUE(oracle::sameRecord(x, before)) << "the operand changed";
+        ASSERT_TRUE(sameRecord(x, before)) << "the operand changed";
         mb back;
         ASSERT_TRUE(mbConvFromStr(back, s.c_str()));
         ASSERT_TRUE(isNormalValue(back, want)) << s;

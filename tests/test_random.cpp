@@ -113,6 +113,18 @@ Mpz modelBelow(Model& g, mpz_srcptr n) {
 const std::uint32_t kSeeds[] = {1u, 2u, 0x80000000u, 0x80000001u, 0x7FFFFFFFu, 0xFFFFFFFFu,
                                 12345u, 0x12345678u, 0xDEADBEEFu, 3888000000u};
 
+// A broken-down time with the fields clockSeed reads.
+std::tm brokenDown(int sec, int min, int hour, int mday, int mon, int year) {
+    std::tm t{};
+    t.tm_sec = sec;
+    t.tm_min = min;
+    t.tm_hour = hour;
+    t.tm_mday = mday;
+    t.tm_mon = mon;
+    t.tm_year = year;
+    return t;
+}
+
 }  // namespace
 
 TEST(Random, ModelSeedingValues) {
@@ -174,23 +186,11 @@ TEST(Random, SeedThatClearsTheRegister) {
 }
 
 TEST(Random, ClockSeed) {
-    std::tm t{};
-    t.tm_sec = 5;
-    t.tm_min = 4;
-    t.tm_hour = 3;
-    t.tm_mday = 2;
-    t.tm_mon = 1;
-    t.tm_year = 125;
+    std::tm t = brokenDown(5, 4, 3, 2, 1, 125);
     EXPECT_EQ(clockSeed(&t, 0), 5u + 240u + 10800u + 172800u + 2592000u + 3888000000u);
 
     // Beyond 2^32 the sum wraps.
-    t = std::tm{};
-    t.tm_sec = 59;
-    t.tm_min = 59;
-    t.tm_hour = 23;
-    t.tm_mday = 31;
-    t.tm_mon = 11;
-    t.tm_year = 140;
+    t = brokenDown(59, 59, 23, 31, 11, 140);
     std::int64_t full = 59 + 60 * 59 + 3600 * 23 + 86400LL * 31 + 2592000LL * 11 + 31104000LL * 140;
     ASSERT_GT(full, 0xFFFFFFFFLL);
     EXPECT_EQ(clockSeed(&t, 0), static_cast<unsigned>(full & 0xFFFFFFFFLL));
@@ -201,22 +201,10 @@ TEST(Random, ClockSeed) {
     EXPECT_EQ(clockSeed(&t, 0), static_cast<unsigned>(full & 0xFFFFFFFFLL));
 
     // A sum of exactly 2^32 would clear the register: bit 0 is set instead.
-    t = std::tm{};
-    t.tm_sec = 16;
-    t.tm_min = 28;
-    t.tm_hour = 6;
-    t.tm_mday = 30;
-    t.tm_mon = 0;
-    t.tm_year = 138;
+    t = brokenDown(16, 28, 6, 30, 0, 138);
     EXPECT_EQ(clockSeed(&t, 0), 1u);
     // So would 2^31: the register drops bit 31 on its first step.
-    t = std::tm{};
-    t.tm_sec = 8;
-    t.tm_min = 14;
-    t.tm_hour = 3;
-    t.tm_mday = 15;
-    t.tm_mon = 0;
-    t.tm_year = 69;
+    t = brokenDown(8, 14, 3, 15, 0, 69);
     EXPECT_EQ(clockSeed(&t, 0), 0x80000001u);
 
     // Without a broken-down time the low 32 bits of the time value stand in.

@@ -1,0 +1,161 @@
+// Exact rationals and MPFR as the oracle for the floating-point layer: owned mpq and
+// mpfr values, fp values as rationals, fp records built from GMP integers or raw words,
+// and the blockPrec guard. Header-only, shared by the test suites.
+#ifndef VANTREL_TESTS_FP_ORACLE_H
+#define VANTREL_TESTS_FP_ORACLE_H
+
+#include <gmp.h>
+#include <gtest/gtest.h>
+#include <mpfr.h>
+
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "fp.h"
+#include "gmp_oracle.h"
+
+namespace oracle {
+
+// Sets blockPrec for one scope and puts the old value back, even when an assertion fails.
+class PrecScope {
+public:
+    explicit PrecScope(int32 bp) : saved_(blockPrec) { blockPrec = bp; }
+    ~PrecScope() { blockPrec = saved_; }
+    PrecScope(PrecScope const&) = delete;
+    PrecScope& operator=(PrecScope const&) = delete;
+
+private:
+    int32 saved_;
+};
+
+// An owned GMP rational. Converts implicitly to mpq_ptr / mpq_srcptr.
+class Mpq {
+public:
+    Mpq() { mpq_init(v_); }
+    // "n" or "n/d" in decimal, canonicalised.
+    explicit Mpq(char const* text) {
+        mpq_init(v_);
+        if (mpq_set_str(v_, text, 10) != 0) ADD_FAILURE() << "bad rational text: " << text;
+        mpq_canonicalize(v_);
+    }
+    Mpq(Mpq const& o) {
+        mpq_init(v_);
+        mpq_set(v_, o.v_);
+    }
+    Mpq& operator=(Mpq const& o) {
+        mpq_set(v_, o.v_);
+        return *this;
+    }
+    ~Mpq() { mpq_clear(v_); }
+    operator mpq_ptr() { return v_; }
+    operator mpq_srcptr() const { return v_; }
+    std::string str() const {
+        std::vector<char> buf(mpz_sizeinbase(mpq_numref(v_), 10) + mpz_sizeinbase(mpq_denref(v_), 10) + 3);
+        mpq_get_str(buf.data(), 10, v_);
+        return std::string(buf.data());
+    }
+
+private:
+    mpq_t v_;
+};
+
+// An owned MPFR value of a given precision.
+class Mpfr {
+public:
+    explicit Mpfr(mpfr_prec_t p) { mpfr_init2(v_, p); }
+    ~Mpfr() { mpfr_clear(v_); }
+    Mpfr(Mpfr const&) = delete;
+    Mpfr& operator=(Mpfr const&) = delete;
+    mpfr_ptr get() { return v_; }
+
+private:
+    mpfr_t v_;
+};
+
+// MPFR with the widest exponent range for one scope.
+class MpfrRange {
+public:
+    MpfrRange() : emin_(mpfr_get_emin()), emax_(mpfr_get_emax()) {
+        mpfr_set_emin(mpfr_get_emin_min());
+        mpfr_set_emax(mpfr_get_emax_max());
+    }
+    ~MpfrRange() {
+        mpfr_set_emin(emin_);
+        mpfr_set_emax(emax_);
+    }
+    MpfrRange(MpfrRange const&) = delete;
+    MpfrRange& operator=(MpfrRange const&) = delete;
+
+private:
+    mpfr_exp_t emin_, emax_;
+};
+
+// m * 2^e exactly.
+inline Mpq ratio(mpz_srcptr m, int64 e) {
+    Mpq q;
+    mpq_set_z(q, m);
+    if (e > 0) mpq_mul_2exp(q, q, static_cast<mp_bitcnt_t>(e));
+    if (e < 0) mpq_div_2exp(q, q, static_cast<mp_bitcnt_t>(-e));
+    return q;
+}
+
+// mantissa * 2^exponent exactly.
+inline Mpq valueOf(fp const& x) { return ratio(toMpz(x.mantissa), x.exponent); }
+
+inline Mpq valueOf(mb const& m) { return ratio(toMpz(m), 0); }
+
+// r := x, rounded to nearest at r's precision.
+inline void setMpfr(mpfr_ptr r, fp const& x) {
+    mpfr_set_z(r, toMpz(x.mantissa), MPFR_RNDN);
+    mpfr_mul_2si(r, r, x.exponent, MPFR_RNDN);
+}
+
+// One line on the record for failure messages: the mantissa record and the exponent.
+inline std::string show(fp const& x) {
+    std::ostringstream os;
+    os << describe(x.mantissa) << " * 2^" << x.exponent;
+    return os.str();
+}
+
+// x := m * 2^e with an exact-size mantissa, plus `slack` garbage words past length.
+inline void setFp(fp& x, mpz_srcptr m, int32 e, int32 slack = 0) {
+    fromMpz(x.mantissa, m, slack);
+    x.exponent = e;
+}
+
+inline fp fpOf(mpz_srcptr m, int32 e, int32 slack = 0) {
+    fp x;
+    setFp(x, m, e, slack);
+    return x;
+}
+
+// The mantissa as GMP reads it with base 0: "0x...", "-123", ...
+inline fp fpOf(char const* m, int32 e, int32 slack = 0) { return fpOf(Mpz(m), e, slack); }
+
+// x := the given words and sign (zero top words allowed, `slack` garbage words past
+// length) times 2^e, the record taken over as it is: assignment would copy it to an
+// exact-size array.
+inline void setRecord(fp& x, std::vector<uint32> const& w, bool negative, int32 e, int32 slack = 0) {
+    mb m = makeRecord(w, negative, slack);
+    clearRecord(x.mantissa);
+    x.mantissa.allocated = m.allocated;
+    x.mantissa.length = m.length;
+    x.mantissa.blocks = m.blocks;
+    m.allocated = 0;
+    m.length = 0;
+    m.blocks = nullptr;
+    x.exponent = e;
+}
+
+// Both records hold the same representation: sign, mantissa words and exponent.
+inline ::testing::AssertionResult sameFp(fp const& a, fp const& b) {
+    if (a.mantissa.length != b.mantissa.length || wordsOf(a.mantissa) != wordsOf(b.mantissa) ||
+        a.exponent != b.exponent)
+        return ::testing::AssertionFailure() << show(a) << " differs from " << show(b);
+    return ::testing::AssertionSuccess();
+}
+
+}  // namespace oracle
+
+#endif
