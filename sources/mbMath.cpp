@@ -738,8 +738,6 @@ mb mbClearBit(mb const& x, int i) {
 
 // ---- roots, powers and number theory ----
 
-namespace {
-
 mb const& mbOne() {
     static mb one;
     static bool initGood = false;
@@ -749,6 +747,8 @@ mb const& mbOne() {
     }
     return one;
 }
+
+namespace {
 
 bool isOne(mb const& x) { return effLen(x) == 1 && x.length > 0 && x.blocks[0] == 1; }
 

@@ -87,6 +87,8 @@ mb mbSetBit(mb const& x, int i);
 mb mbClearBit(mb const& x, int i);
 mb mbFlipBit(mb const& x, int i);
 
+mb const& mbOne();  // the constant 1, built on first use
+
 // Roots, powers and number theory. Value forms start from zero and drop the truth value.
 void sqrt(mb& z, mb const& x);  // floor root; z untouched for x < 0
 mb sqrt(mb const& x);

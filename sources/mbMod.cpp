@@ -40,16 +40,6 @@ inline bool isZero(mb const& x) {
 
 inline bool isNeg(mb const& x) { return x.length < 0 && !isZero(x); }
 
-mb const& mbOne() {
-    static mb one;
-    static bool initGood = false;
-    if (!initGood) {
-        long32tomb(one, 1);
-        initGood = true;
-    }
-    return one;
-}
-
 // a := a * b truncated modulo m.
 void mulRem(mb& a, mb const& b, mb const& m, mb& scratch) {
     mul(a, a, b);
