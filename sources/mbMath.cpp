@@ -872,12 +872,29 @@ mb power(mb const& x, mb const& y) {
     return z;
 }
 
+namespace {
+// Exchanges two values without copying their words.
+inline void swapValues(mb& a, mb& b) {
+    mb t;
+    t.allocated = a.allocated;
+    t.length = a.length;
+    t.blocks = a.blocks;
+    a.allocated = b.allocated;
+    a.length = b.length;
+    a.blocks = b.blocks;
+    b.allocated = t.allocated;
+    b.length = t.length;
+    b.blocks = t.blocks;
+    t.blocks = nullptr;
+}
+}  // namespace
+
 void gcd(mb& z, mb const& x, mb const& y) {
     mb p = abs(x), q = abs(y), r, t;
     while (effLen(q) != 0) {
         divRem(t, r, p, q);
-        equate(p, q);
-        equate(q, r);
+        swapValues(p, q);  // (p, q, r) := (q, r, p): the old p's array becomes scratch
+        swapValues(q, r);
     }
     if (effLen(p) == 0) p = 0;
     equate(z, p);
