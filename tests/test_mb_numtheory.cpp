@@ -236,6 +236,34 @@ TEST(MbPower, Rules) {
     }
 }
 
+// The exponent as an mb must fit an int: otherwise false and the target as it was.
+TEST(MbPower, MbExponent) {
+    struct Case {
+        char const* x;
+        char const* y;
+        bool ok;
+        char const* result;  // nullptr: the target is untouched
+    };
+    std::vector<Case> const cases = {
+        {"2", "10", true, "1024"},         {"-3", "3", true, "-27"},
+        {"5", "0", true, "1"},             {"0", "0", false, "1"},
+        {"2", "-1", true, "0"},
+        {"2", "2147483648", false, nullptr}, {"2", "-2147483648", false, nullptr},
+        {"2", "0x10000000000000000", false, nullptr},
+    };
+    for (auto const& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.x << " ^ " << c.y);
+        mb z = stale(), before = stale();
+        EXPECT_EQ(power(z, toMb(c.x), toMb(c.y)), c.ok);
+        if (c.result == nullptr)
+            EXPECT_TRUE(sameRecord(z, before));
+        else
+            EXPECT_TRUE(isNormalValue(z, Mpz(c.result)));
+        mb v = power(toMb(c.x), toMb(c.y));
+        EXPECT_TRUE(isNormalValue(v, Mpz(c.result == nullptr ? "0" : c.result)));
+    }
+}
+
 TEST(MbPower, RandomMatchGmp) {
     Generator g(0x5A7E0005u);
     mb z;
