@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Times the integer layer beside GMP (bench_mb: arithmetic; bench_numtheory: roots, gcd,
-# modular powers, primality) and prints our time / GMP's time per operation and operand
-# size, as Markdown tables: the median CPU time of five repetitions, run in random order
-# so that a slow spell of the machine does not land on one side only.
+# modular powers, primality; bench_text: decimal text out and in) and the floating-point
+# arithmetic beside MPFR (bench_fp), and prints our time / the oracle's time per operation
+# and operand size, as Markdown tables: the median CPU time of five repetitions, run in
+# random order so that a slow spell of the machine does not land on one side only.
 # Usage: tools/bench-ratios.sh [build-dir] [extra Google Benchmark flags...]
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -12,18 +13,18 @@ shift || true
 # Timings mean something only from an optimised build without sanitizers.
 cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVANTREL_SANITIZE=OFF \
   -DVANTREL_BENCH=ON >/dev/null
-cmake --build "$dir" --target bench_mb bench_numtheory >/dev/null
+cmake --build "$dir" --target bench_mb bench_numtheory bench_text bench_fp >/dev/null
 
 json=$(mktemp)
 log=$(mktemp)
 trap 'rm -f "$json" "$log"' EXIT
 
-# ratios PROGRAM TITLE ORDER [flags...]: runs one benchmark program and prints its tables.
-# Benchmarks are named lib_operation/size:N, lib being mb or gmp; ORDER lists the
-# operations in the order of the library.
+# ratios PROGRAM OURS ORACLE TITLE ORDER [flags...]: runs one benchmark program and prints
+# its tables. Benchmarks are named lib_operation/size:N, lib being OURS (mb, fp) or ORACLE
+# (gmp, mpfr); ORDER lists the operations in the order of the library.
 ratios() {
-  local program=$1 title=$2 order=$3
-  shift 3
+  local program=$1 ours=$2 oracle=$3 title=$4 order=$5
+  shift 5
   if ! "$dir/$program" --benchmark_repetitions=5 --benchmark_enable_random_interleaving=true \
     --benchmark_report_aggregates_only=true \
     --benchmark_min_time=0.2 --benchmark_out="$json" --benchmark_out_format=json "$@" >"$log" 2>&1; then
@@ -36,7 +37,7 @@ ratios() {
   fi
 
   # Google Benchmark writes one key per line, so the JSON is read line by line.
-  awk -v title="$title" -v orderList="$order" '
+  awk -v title="$title" -v orderList="$order" -v ours="$ours" -v oracle="$oracle" '
   function unquote(s) { gsub(/^[^:]*: *"|",? *$/, "", s); return s }
   function number(s) { sub(/^[^:]*: */, "", s); sub(/,? *$/, "", s); return s + 0 }
   /"name":/      { name = unquote($0) }
@@ -64,30 +65,37 @@ ratios() {
       for (j = ++nws; j > 1 && ws[j - 1] + 0 > w + 0; j--) ws[j] = ws[j - 1]
       ws[j] = w
     }
-    printf "Vantrel time / GMP time (median CPU time; %s)\n\n", title
+    oracleName = toupper(oracle)
+    printf "Vantrel time / %s time (median CPU time; %s)\n\n", oracleName, title
     printf "| operation |"; for (j = 1; j <= nws; j++) printf " %s |", ws[j]; printf "\n"
     printf "|---|"; for (j = 1; j <= nws; j++) printf "---:|"; printf "\n"
     for (i = 1; i <= nops; i++) {
       printf "| %s |", ops[i]
       for (j = 1; j <= nws; j++) {
-        a = t["mb", ops[i], ws[j]]; b = t["gmp", ops[i], ws[j]]
+        a = t[ours, ops[i], ws[j]]; b = t[oracle, ops[i], ws[j]]
         if (a > 0 && b > 0) printf " %.2f |", a / b; else printf " - |"
       }
       printf "\n"
     }
-    printf "\nTimes in ns, Vantrel / GMP\n\n"
+    printf "\nTimes in ns, Vantrel / %s\n\n", oracleName
     printf "| operation |"; for (j = 1; j <= nws; j++) printf " %s |", ws[j]; printf "\n"
     printf "|---|"; for (j = 1; j <= nws; j++) printf "---:|"; printf "\n"
     for (i = 1; i <= nops; i++) {
       printf "| %s |", ops[i]
-      for (j = 1; j <= nws; j++) printf " %.0f / %.0f |", t["mb", ops[i], ws[j]], t["gmp", ops[i], ws[j]]
+      for (j = 1; j <= nws; j++) printf " %.0f / %.0f |", t[ours, ops[i], ws[j]], t[oracle, ops[i], ws[j]]
       printf "\n"
     }
   }' "$json"
 }
 
-ratios bench_mb "words of 32 bits; div and divRem: 2n-word dividend, n-word divisor" \
+ratios bench_mb mb gmp "words of 32 bits; div and divRem: 2n-word dividend, n-word divisor" \
   "add mul div divRem mbShiftLeft mbShiftRight" "$@"
 printf "\n"
-ratios bench_numtheory "operands of the given bits; powerMod: base, exponent and odd modulus of that size; isItPrime: a prime, 10 Miller-Rabin trials beside GMP's mpz_probab_prime_p with 34 reps (its Baillie-PSW test, then 10 Miller-Rabin rounds)" \
+ratios bench_numtheory mb gmp "operands of the given bits; powerMod: base, exponent and odd modulus of that size; isItPrime: a prime, 10 Miller-Rabin trials beside GMP's mpz_probab_prime_p with 34 reps (its Baillie-PSW test, then 10 Miller-Rabin rounds)" \
   "sqrt gcd powerMod isItPrime" "$@"
+printf "\n"
+ratios bench_text mb gmp "numbers of the given decimal digits; mb2Str beside mpz_get_str into a kept buffer, mbConvFromStr beside mpz_set_str, base 10" \
+  "mb2Str mbConvFromStr" "$@"
+printf "\n"
+ratios bench_fp fp mpfr "blockPrec in words of 32 bits, MPFR at 32 bits per word rounding to nearest; random positive mantissas of blockPrec words, add operands 3 bits apart in exponent" \
+  "add mul div" "$@"
