@@ -6,30 +6,6 @@
 #include "mbMath.h"
 #include "mbRand.h"
 
-void myModulus(mb& z, mb const& x, mb const& m) {
-    static mb temp, nn, r;
-    if (m.length == 0) return;
-    if (x.length == 0) {
-        z = 0;
-        return;
-    }
-    equateWithCare(nn, m);
-    if (nn.length < 0) nn.length = -nn.length;
-    divRem(temp, r, x, nn);
-    // Shift the truncating remainder into 1..n for a negative x, also when it is 0.
-    if (x.length < 0) add(r, r, nn);
-    if (nn.length == 1 && nn.blocks[0] == 2) {
-        mb two;
-        long32tomb(two, 2);
-        divRem(temp, r, r, two);
-    } else {
-        mb half;
-        mbShiftRight(half, nn, 1);
-        if (compare(r, half) > 0) sub(r, r, nn);
-    }
-    equate(z, r);
-}
-
 namespace {
 
 inline bool isZero(mb const& x) {
@@ -47,6 +23,24 @@ void mulRem(mb& a, mb const& b, mb const& m, mb& scratch) {
 }
 
 }  // namespace
+
+void myModulus(mb& z, mb const& x, mb const& m) {
+    static mb temp, nn, r, half;
+    if (isZero(m)) return;
+    if (isZero(x)) {
+        z = 0;
+        return;
+    }
+    equateWithCare(nn, m);
+    if (nn.length < 0) nn.length = -nn.length;
+    divRem(temp, r, x, nn);
+    // Shift the truncating remainder into 1..n for a negative x, also when it is 0,
+    // then fold the upper half down. Modulo 2 this leaves 0 or 1, as it must.
+    if (x.length < 0) add(r, r, nn);
+    mbShiftRight(half, nn, 1);
+    if (compare(r, half) > 0) sub(r, r, nn);
+    equate(z, r);
+}
 
 void powerMod(mb& z, mb const& x, mb const& y, int n, mb const& m) {
     if (isNeg(y)) return;

@@ -609,7 +609,8 @@ TEST(MyModulus, EdgeCases) {
 }
 
 TEST(MyModulus, ZeroModulusLeavesTargetUntouched) {
-    mb const moduli[] = {mb(), makeRecord({}, false, 2)};
+    // The last two hold only zero words: outside normal form, still the value zero.
+    mb const moduli[] = {mb(), makeRecord({}, false, 2), makeRecord({0, 0}), makeRecord({0}, true)};
     for (mb const& m : moduli) {
         mb x = toMb(12345), z = toMb("-0x123456789");
         uint32* before = z.blocks;
