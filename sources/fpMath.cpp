@@ -2,6 +2,7 @@
 // both layers use. Working copies are statics, so a result may be an operand.
 #include "fpMath.h"
 
+#include <cstdlib>
 #include <cstring>
 #include <limits>
 
@@ -10,12 +11,15 @@
 #include "mbMath.h"
 
 int NumBits(unsigned int v) {
-    if (v & 0x80000000u) return 32;
-    int n = 32;
-    while (n > 0 && !(v & 0x80000000u)) {
-        v <<= 1;
-        --n;
-    }
+    // Halving steps instead of one bit at a time: this sits on every hot path.
+    uint32 x = static_cast<uint32>(v);
+    if (x == 0) return 0;
+    int n = 1;
+    if (x >> 16) { n += 16; x >>= 16; }
+    if (x >> 8) { n += 8; x >>= 8; }
+    if (x >> 4) { n += 4; x >>= 4; }
+    if (x >> 2) { n += 2; x >>= 2; }
+    if (x >> 1) { n += 1; }
     return n;
 }
 
@@ -36,10 +40,6 @@ inline int32 clampExp(int64 e) {
     return static_cast<int32>(e);
 }
 
-inline int shiftCount(int64 bits) {
-    return bits > std::numeric_limits<int>::max() ? std::numeric_limits<int>::max() : static_cast<int>(bits);
-}
-
 // floor(log2 |x|) of a nonzero value as stored, without overflow.
 inline int64 topBit(fp const& x) {
     int32 n = absLen(x.mantissa.length);
@@ -55,6 +55,57 @@ inline void alignInPlace(mb& m) {
     if (lead == 0) return;
     for (int32 i = n - 1; i > 0; --i) w[i] = (w[i] << lead) | (w[i - 1] >> (32 - lead));
     w[0] <<= lead;
+}
+
+// Shifts of the static working copies, in place: the array grows only when it is
+// too small, so repeated calls allocate nothing. The sign stays.
+void shiftWorkingLeft(mb& m, int64 bits) {
+    int32 n = absLen(m.length);
+    if (n == 0 || bits <= 0) return;
+    bool negative = m.length < 0;
+    int32 w = checkedWords(bits / 32);
+    int b = static_cast<int>(bits % 32);
+    int32 total = checkedWords(int64(n) + w + 1);
+    uint32 const* src = m.blocks;
+    uint32* dst = total > m.allocated ? allocWords(std::size_t(total)) : m.blocks;
+    // From the top down, so a word is read before the same array overwrites it.
+    if (b == 0) {
+        dst[n + w] = 0;
+        for (int32 i = n - 1; i >= 0; --i) dst[i + w] = src[i];
+    } else {
+        dst[n + w] = src[n - 1] >> (32 - b);
+        for (int32 i = n - 1; i > 0; --i) dst[i + w] = (src[i] << b) | (src[i - 1] >> (32 - b));
+        dst[w] = src[0] << b;
+    }
+    for (int32 i = 0; i < w; ++i) dst[i] = 0;
+    if (dst != m.blocks) {
+        std::free(m.blocks);
+        m.blocks = dst;
+        m.allocated = total;
+    }
+    while (total > 0 && dst[total - 1] == 0) --total;
+    m.length = negative ? -total : total;
+}
+
+void shiftWorkingRight(mb& m, int64 bits) {
+    int32 n = absLen(m.length);
+    if (n == 0 || bits <= 0) return;
+    bool negative = m.length < 0;
+    int64 w = bits / 32;
+    int b = static_cast<int>(bits % 32);
+    if (w >= n) {
+        m.length = 0;
+        return;
+    }
+    int32 left = n - static_cast<int32>(w);
+    uint32* x = m.blocks;
+    for (int32 j = 0; j < left; ++j) {
+        uint32 v = x[j + w] >> b;
+        if (b != 0 && j + 1 < left) v |= x[j + w + 1] << (32 - b);
+        x[j] = v;
+    }
+    while (left > 0 && x[left - 1] == 0) --left;
+    m.length = negative ? -left : left;
 }
 
 inline void makeZero(fp& z) {
@@ -138,7 +189,7 @@ void addCore(fp& z, fp const& x, fp const& y, bool negateY) {
         int64 e = int64(L.exponent) - S.exponent;
         int r = static_cast<int>(e % 32);
         if (r != 0) {
-            mbShiftLeft(L.mantissa, L.mantissa, r);
+            shiftWorkingLeft(L.mantissa, r);
             L.exponent = clampExp(int64(L.exponent) - r);
         }
         int64 w = (e - r) / 32;
@@ -146,11 +197,11 @@ void addCore(fp& z, fp const& x, fp const& y, bool negateY) {
         int64 up = room <= 0 ? 0 : (w <= room ? w : room);
         int64 down = w - up;
         if (up > 0) {
-            mbShiftLeft(L.mantissa, L.mantissa, shiftCount(32 * up));
+            shiftWorkingLeft(L.mantissa, 32 * up);
             L.exponent = clampExp(int64(L.exponent) - 32 * up);
         }
         if (down > 0) {
-            mbShiftRight(S.mantissa, S.mantissa, shiftCount(32 * down));
+            shiftWorkingRight(S.mantissa, 32 * down);
             S.exponent = clampExp(int64(S.exponent) + 32 * down);
         }
     }
@@ -263,7 +314,7 @@ bool div(fp& z, fp const& x, fp const& y) {
     int64 se = s.exponent;
     if (a >= 0) {
         int64 bits = 32 * a + 32;
-        mbShiftLeft(s.mantissa, s.mantissa, shiftCount(bits));
+        shiftWorkingLeft(s.mantissa, bits);
         se -= bits;
     }
     int64 e = se - y.exponent;
