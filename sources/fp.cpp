@@ -2,8 +2,6 @@
 // forward to the arithmetic, and the precision settings.
 #include "fp.h"
 
-#include <limits>
-
 #include "fpConv.h"
 #include "fpMath.h"
 #include "mbConv.h"
@@ -21,7 +19,9 @@ fp::fp() : mantissa(), exponent(0) {}
 
 fp::fp(fp const& x) : mantissa(x.mantissa), exponent(x.exponent) {}
 
-fp::~fp() { exponent = 0; }
+fp::fp(fp&& x) noexcept : mantissa(static_cast<mb&&>(x.mantissa)), exponent(x.exponent) { x.exponent = 0; }
+
+fp::~fp() = default;
 
 fp& fp::operator=(fp const& y) {
     if (this == &y) return *this;
@@ -30,14 +30,18 @@ fp& fp::operator=(fp const& y) {
     return *this;
 }
 
-fp& fp::operator=(mb const& m) {
-    if (&m == &mantissa) {  // x = x.mantissa: releasing first would lose the value
-        exponent = 0;
-        return *this;
+fp& fp::operator=(fp&& y) noexcept {
+    if (this != &y) {
+        mantissa = static_cast<mb&&>(y.mantissa);
+        exponent = mantissa.length == 0 ? 0 : y.exponent;
+        y.exponent = 0;
     }
-    myFree(mantissa);
-    exponent = 0;
-    if (m.length != 0) equate(*this, m);
+    return *this;
+}
+
+// equate copies in place and does nothing for x = x.mantissa, so that case keeps its value.
+fp& fp::operator=(mb const& m) {
+    equate(*this, m);
     return *this;
 }
 
@@ -96,14 +100,6 @@ VANTREL_BINARY(/, div, double)
 
 namespace {
 
-// Exponent shifts are held at the ends of the 32-bit range.
-inline int32 shiftedExponent(int32 e, int64 by) {
-    int64 v = int64(e) + by;
-    if (v > std::numeric_limits<int32>::max()) return std::numeric_limits<int32>::max();
-    if (v < std::numeric_limits<int32>::min()) return std::numeric_limits<int32>::min();
-    return static_cast<int32>(v);
-}
-
 inline fp negated(fp const& x) {
     fp z;
     equate(z, x);
@@ -114,12 +110,12 @@ inline fp negated(fp const& x) {
 }  // namespace
 
 fp& fp::operator<<(int n) {
-    exponent = shiftedExponent(exponent, n);
+    exponent = clampExponent(int64(exponent) + n);  // held at the ends of the range
     return *this;
 }
 
 fp& fp::operator>>(int n) {
-    exponent = shiftedExponent(exponent, -int64(n));
+    exponent = clampExponent(int64(exponent) - n);
     return *this;
 }
 

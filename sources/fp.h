@@ -13,11 +13,13 @@ public:
 
     fp();
     fp(fp const& x);          // deep copy, exact size
+    fp(fp&& x) noexcept;      // takes x's words; x becomes zero
     explicit fp(char const* s);  // as the parse leaves it; zero when refused
     explicit fp(double d);
     ~fp();
 
     fp& operator=(fp const& y);
+    fp& operator=(fp&& y) noexcept;  // takes y's words; y becomes zero
     fp& operator=(mb const& m);  // mantissa copy, exponent 0, not normalised
     fp& operator=(double d);
 
@@ -119,9 +121,9 @@ fp operator*(double a, fp const& y);
 fp operator/(double a, fp const& y);
 
 // Process-wide precision settings.
-extern int32 blockPrec;  // words that fpNormalize keeps; at least 1
+extern int32 blockPrec;  // words that results keep; a value below 1 counts as 1
 extern int32 decPrec;    // digits of the stream output and the gamma functions' target
-void setBlockPrec(int n);
+void setBlockPrec(int n);  // stored unchanged
 int getBlockPrec();
 void setDecPrec(int n);  // |n|; 0 gives 16
 int getDecPrec();

@@ -3,6 +3,7 @@
 #include "fpConv.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -219,6 +220,9 @@ bool equate(fp& x, char const* s) {
 bool init(fp& x, double d) {
     init(x);
     if (d == 0.0) return true;
+    // A whole number within int reads to the same value and words through its text;
+    // skip the text.
+    if (d == std::trunc(d) && std::fabs(d) < 2147483648.0) return init(x, static_cast<int>(d));
     char text[64];
     std::snprintf(text, sizeof text, "%.17e", d);
     // A locale may print another radix character (even several bytes): whatever
@@ -262,8 +266,7 @@ bool equate(int& v, fp const& x) {
     static mb m;
     v = 0;
     mb const& xm = x.mantissa;
-    int32 n = xm.length < 0 ? -xm.length : xm.length;
-    while (n > 0 && xm.blocks[n - 1] == 0) --n;
+    int32 n = effLen(xm);
     if (n == 0) return true;
     // Bit length of the integer part; past 31 bits it cannot fit, and building it
     // could take as much memory as the exponent says.
@@ -354,10 +357,7 @@ char* fpToStr2(int& e10, fp const& x, int nDigits) {
     out[pos] = '\0';
     std::free(digits);
 
-    int64 e = int64(zeros) - k;
-    e10 = e > std::numeric_limits<int>::max() ? std::numeric_limits<int>::max()
-          : e < std::numeric_limits<int>::min() ? std::numeric_limits<int>::min()
-                                                : static_cast<int>(e);
+    e10 = clampExponent(int64(zeros) - k);  // int is int32 here
     blockPrec = saved;
     return out;
 }

@@ -6,10 +6,10 @@
 #include "fp.h"
 
 bool init(fp& x);                // zero, nothing released
-bool init(fp& x, int n);         // normalised
+bool init(fp& x, int n);         // normalised; for a fresh target (a held array is not released)
 bool init(fp& x, long long n);   // normalised
-void long32tofp(fp& x, int32 n);  // not normalised
-void long64tofp(fp& x, int32 n);  // not normalised
+void long32tofp(fp& x, int32 n);  // not normalised; for a fresh target (a held array is not released)
+void long64tofp(fp& x, int32 n);  // not normalised; n is 32-bit, widened
 void equate(fp& z, fp const& x);
 void equateWithCare(fp& z, fp const& x);
 void myFree(fp& x);
@@ -19,7 +19,9 @@ fp abs(fp const& x);
 // Decimal text: optional sign, digits with at most one point, optional exponent
 // after E or e. checkInputString tests the syntax alone.
 bool checkInputString(char const* s);
-// z := M x 10^e10 rounded once to blockPrec + 1 words (not to blockPrec). Refused:
+// z := M x 10^e10 at blockPrec + 1 words (not blockPrec): the power of ten is itself
+// rounded during the powering, then the product once, so the result is within a
+// few units of the last place of blockPrec + 1 words. Refused:
 // bad syntax, no mantissa digit, an exponent outside int, or a text whose
 // |e10| + mantissa digits exceeds kMaxDecimalSpan.
 bool fpConvFromString(fp& z, char const* s);

@@ -7,13 +7,11 @@
 #include "fpMath.h"
 
 int Lg2(fp const& x) {
-    int32 n = x.mantissa.length < 0 ? -x.mantissa.length : x.mantissa.length;
-    if (n == 0) return 0;
-    int64 v = int64(x.exponent) + int64(32) * (n - 1) +
-              NumBits(static_cast<unsigned int>(x.mantissa.blocks[n - 1])) - 1;
-    if (v > std::numeric_limits<int>::max()) return std::numeric_limits<int>::max();
-    if (v < std::numeric_limits<int>::min()) return std::numeric_limits<int>::min();
-    return static_cast<int>(v);
+    if (x.mantissa.length == 0) return 0;
+    static_assert(std::numeric_limits<int>::max() == std::numeric_limits<int32>::max() &&
+                      std::numeric_limits<int>::min() == std::numeric_limits<int32>::min(),
+                  "the exponent clamp serves as the int clamp");
+    return clampExponent(topBitOf(x));
 }
 
 int32 to_long(fp const& x) {

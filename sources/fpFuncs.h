@@ -1,4 +1,5 @@
-// Functions of fp built on its arithmetic.
+// Functions of fp built on its arithmetic: the integer part of the binary
+// logarithm, and the truncation to a 32-bit integer.
 #ifndef VANTREL_FPFUNCS_H
 #define VANTREL_FPFUNCS_H
 

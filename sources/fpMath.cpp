@@ -7,7 +7,6 @@
 #include <limits>
 
 #include "fpConv.h"
-#include "mbConv.h"
 #include "mbMath.h"
 
 int NumBits(unsigned int v) {
@@ -29,25 +28,27 @@ int NumBits(int v) {
     return NumBits(static_cast<unsigned int>(v < 0 ? -v : v));
 }
 
-namespace {
-
-inline int32 absLen(int32 len) { return len < 0 ? -len : len; }
-
 // Exponents that would leave the 32-bit range are held at its ends.
-inline int32 clampExp(int64 e) {
+int32 clampExponent(int64 e) {
     if (e > std::numeric_limits<int32>::max()) return std::numeric_limits<int32>::max();
     if (e < std::numeric_limits<int32>::min()) return std::numeric_limits<int32>::min();
     return static_cast<int32>(e);
 }
 
-// floor(log2 |x|) of a nonzero value as stored, without overflow.
-inline int64 topBit(fp const& x) {
+// Read from the top word as stored; the precondition is a nonzero top word.
+int64 topBitOf(fp const& x) {
     int32 n = absLen(x.mantissa.length);
     return int64(n - 1) * 32 + x.exponent + NumBits(static_cast<unsigned int>(x.mantissa.blocks[n - 1])) - 1;
 }
 
-// Shifts a nonzero magnitude left in place until its top bit is set; the word
-// count does not change, so no storage is touched.
+namespace {
+
+// The words every operation keeps: below one word of precision there is nothing
+// sensible to keep, so blockPrec < 1 counts as 1 throughout.
+inline int32 effectivePrec() { return blockPrec < 1 ? 1 : blockPrec; }
+
+// Shifts a magnitude with a nonzero top word left in place until its top bit is
+// set; the word count does not change, so no storage is touched.
 inline void alignInPlace(mb& m) {
     int32 n = absLen(m.length);
     uint32* w = m.blocks;
@@ -129,7 +130,7 @@ int fpCompareAbs(fp const& x, fp const& y) {
         bool a = xt.mantissa.length == 0, b = yt.mantissa.length == 0;
         return a && b ? 0 : (a ? -1 : 1);
     }
-    int64 px = topBit(xt), py = topBit(yt);
+    int64 px = topBitOf(xt), py = topBitOf(yt);
     if (px != py) return px > py ? 1 : -1;
     // Same top bit: compare the bit strings aligned at the top.
     alignInPlace(xt.mantissa);
@@ -167,7 +168,7 @@ void addCore(fp& z, fp const& x, fp const& y, bool negateY) {
     if (c == 0) {
         if ((xt.mantissa.length < 0) == (yt.mantissa.length < 0)) {
             equate(z, xt);
-            z.exponent = clampExp(int64(xt.exponent) + 1);
+            z.exponent = clampExponent(int64(xt.exponent) + 1);
             fpNormalize(z);
         } else {
             makeZero(z);
@@ -175,9 +176,9 @@ void addCore(fp& z, fp const& x, fp const& y, bool negateY) {
         return;
     }
 
-    int64 lx = topBit(xt), ly = topBit(yt);
+    int64 lx = topBitOf(xt), ly = topBitOf(yt);
     int64 gap = lx > ly ? lx - ly : ly - lx;
-    if (gap > int64(32) * blockPrec + 32) {
+    if (gap > int64(32) * effectivePrec() + 32) {
         equate(z, lx > ly ? xt : yt);
         fpNormalize(z);
         return;
@@ -190,19 +191,19 @@ void addCore(fp& z, fp const& x, fp const& y, bool negateY) {
         int r = static_cast<int>(e % 32);
         if (r != 0) {
             shiftWorkingLeft(L.mantissa, r);
-            L.exponent = clampExp(int64(L.exponent) - r);
+            L.exponent = clampExponent(int64(L.exponent) - r);
         }
         int64 w = (e - r) / 32;
-        int64 room = int64(blockPrec) - absLen(L.mantissa.length);
+        int64 room = int64(effectivePrec()) - absLen(L.mantissa.length);
         int64 up = room <= 0 ? 0 : (w <= room ? w : room);
         int64 down = w - up;
         if (up > 0) {
             shiftWorkingLeft(L.mantissa, 32 * up);
-            L.exponent = clampExp(int64(L.exponent) - 32 * up);
+            L.exponent = clampExponent(int64(L.exponent) - 32 * up);
         }
         if (down > 0) {
             shiftWorkingRight(S.mantissa, 32 * down);
-            S.exponent = clampExp(int64(S.exponent) + 32 * down);
+            S.exponent = clampExponent(int64(S.exponent) + 32 * down);
         }
     }
     int32 e = xt.exponent;
@@ -223,18 +224,16 @@ void normalizeAt(fp& x, int64 e) {
         x.exponent = 0;
         return;
     }
-    x.exponent = clampExp(e);
+    x.exponent = clampExponent(e);
     bool negative = m.length < 0;
-    int32 n = absLen(m.length);
-    while (n > 0 && m.blocks[n - 1] == 0) --n;
+    int32 n = effLen(m);
     if (n == 0) {
         m.length = 0;
         update(m);
         x.exponent = 0;
         return;
     }
-    // Below one word of precision there is nothing sensible to keep; treat it as one.
-    int32 keep = blockPrec < 1 ? 1 : blockPrec;
+    int32 keep = effectivePrec();
     if (n <= keep) {
         m.length = negative ? -n : n;
         return;
@@ -253,7 +252,7 @@ void normalizeAt(fp& x, int64 e) {
             e += int64(32) * low;
         }
         m.length = negative ? -(n - low) : (n - low);
-        x.exponent = clampExp(e);
+        x.exponent = clampExponent(e);
         return;
     }
     int32 drop = low + d;  // words below the kept part
@@ -263,7 +262,7 @@ void normalizeAt(fp& x, int64 e) {
         if (allOnes) {
             w[0] = 1;
             m.length = negative ? -1 : 1;
-            x.exponent = clampExp(e + int64(32) * n);
+            x.exponent = clampExponent(e + int64(32) * n);
             return;
         }
         for (int32 i = drop; i < n; ++i)
@@ -271,7 +270,7 @@ void normalizeAt(fp& x, int64 e) {
     }
     std::memmove(w, w + drop, std::size_t(keep) * sizeof(uint32));
     m.length = negative ? -keep : keep;
-    x.exponent = clampExp(e + int64(32) * drop);
+    x.exponent = clampExponent(e + int64(32) * drop);
 }
 
 }  // namespace
@@ -310,7 +309,7 @@ bool div(fp& z, fp const& x, fp const& y) {
         return true;
     }
     equateWithCare(s, x);
-    int64 a = int64(blockPrec) - absLen(x.mantissa.length) + absLen(y.mantissa.length);
+    int64 a = int64(effectivePrec()) - absLen(x.mantissa.length) + absLen(y.mantissa.length);
     int64 se = s.exponent;
     if (a >= 0) {
         int64 bits = 32 * a + 32;
@@ -360,10 +359,7 @@ namespace {
 
 inline void operand(fp& t, mb const& v) { equate(t, v); }
 
-inline void operand(fp& t, double v) {
-    fp tmp(v);
-    equateWithCare(t, tmp);
-}
+inline void operand(fp& t, double v) { equate(t, v); }
 
 }  // namespace
 

@@ -8,6 +8,9 @@
 int NumBits(unsigned int v);  // 0 for 0, 32 when the top bit is set
 int NumBits(int v);           // bit length of |v|; 0 for 0 and for the most negative int
 
+int32 clampExponent(int64 e);  // e held at the ends of the int32 range
+int64 topBitOf(fp const& x);   // floor(log2 |x|) as stored, in 64 bits; needs a nonzero top word
+
 // Cuts a mantissa longer than blockPrec words to blockPrec words, left-aligned,
 // rounding the magnitude half away from zero at the word boundary.
 void fpNormalize(fp& x);
@@ -17,7 +20,7 @@ void add(fp& z, fp const& x, fp const& y);
 void sub(fp& z, fp const& x, fp const& y);
 void mul(fp& z, fp const& x, fp const& y);
 bool div(fp& z, fp const& x, fp const& y);  // false, z untouched, when y is zero
-bool power(fp& z, fp const& x, int n);      // false when x is zero and n <= 0
+bool power(fp& z, fp const& x, int n);      // false, z zero, when x is zero and n <= 0
 
 // Operand forms: an mb enters with exponent 0, unnormalised; a double through its
 // decimal text.

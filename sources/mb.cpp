@@ -31,60 +31,52 @@ mb::mb() : allocated(0), length(0), blocks(nullptr) {}
 
 mb::mb(mb const& x) : allocated(0), length(0), blocks(nullptr) { equate(*this, x); }
 
-mb::mb(char const* s) : allocated(0), length(0), blocks(nullptr) {
-    if (s == nullptr || s[0] == '\0' || (s[0] == '0' && s[1] == '\0')) return;
-    mbConvFromStr(*this, s);
-}
+mb::mb(char const* s) : allocated(0), length(0), blocks(nullptr) { mbConvFromStr(*this, s); }
 
 mb::mb(double v) : allocated(0), length(0), blocks(nullptr) {
     if (v != 0.0) equate(*this, v);
 }
 
-mb::~mb() {
-    std::free(blocks);
-    allocated = 0;
-    length = 0;
-    blocks = nullptr;
+mb::mb(mb&& x) noexcept : allocated(x.allocated), length(x.length), blocks(x.blocks) {
+    x.allocated = 0;
+    x.length = 0;
+    x.blocks = nullptr;
 }
 
+mb::~mb() { std::free(blocks); }
+
 mb& mb::operator=(mb const& x) {
-    if (this == &x) return *this;
-    std::free(blocks);
-    allocated = 0;
-    length = 0;
-    blocks = nullptr;
-    if (x.blocks == nullptr || x.length == 0) return *this;
-    int32 n = x.length < 0 ? -x.length : x.length;
-    blocks = allocWords(static_cast<std::size_t>(n));
-    std::memcpy(blocks, x.blocks, static_cast<std::size_t>(n) * sizeof(uint32));
-    allocated = n;
-    length = x.length;
+    if (this != &x) equate(*this, x);
+    return *this;
+}
+
+mb& mb::operator=(mb&& x) noexcept {
+    if (this != &x) {
+        std::free(blocks);
+        allocated = x.allocated;
+        length = x.length;
+        blocks = x.blocks;
+        x.allocated = 0;
+        x.length = 0;
+        x.blocks = nullptr;
+    }
     return *this;
 }
 
 mb& mb::operator=(int v) {
-    std::free(blocks);
-    allocated = 0;
-    length = 0;
-    blocks = nullptr;
+    myFree(*this);
     if (v != 0) long32tomb(*this, v);
     return *this;
 }
 
 mb& mb::operator=(long long v) {
-    std::free(blocks);
-    allocated = 0;
-    length = 0;
-    blocks = nullptr;
+    myFree(*this);
     if (v != 0) long64tomb(*this, v);
     return *this;
 }
 
 mb& mb::operator=(double v) {
-    std::free(blocks);
-    allocated = 0;
-    length = 0;
-    blocks = nullptr;
+    myFree(*this);
     if (v != 0.0) equate(*this, v);
     return *this;
 }

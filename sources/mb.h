@@ -15,11 +15,13 @@ public:
 
     mb();
     mb(mb const& x);   // deep copy, exact size
+    mb(mb&& x) noexcept;  // takes x's array; x becomes zero
     explicit mb(char const* s);  // decimal text; zero when refused
     explicit mb(double v);       // cut toward zero; read through its 18-digit text
     ~mb();
 
     mb& operator=(mb const& x);  // deep copy, exact size
+    mb& operator=(mb&& x) noexcept;  // takes x's array; x becomes zero
     mb& operator=(int v);        // 0 releases the array
     mb& operator=(long long v);  // 0 releases the array
     mb& operator=(double v);     // cut toward zero; 0.0 releases the array

@@ -58,7 +58,8 @@ char* mb2Str(mb const& x) {
     bool negative = xt.length < 0;
     if (negative) xt.length = -xt.length;
 
-    // At most 16 characters per word (a word has under ten decimal digits).
+    // 16 characters per word is ample: a word is worth about 9.63 decimal digits,
+    // and the 10 extra leave room for the sign and the terminator.
     std::size_t words = std::size_t(xt.length);
     if (words > (std::numeric_limits<std::size_t>::max() - 10) / 16) vantrelOutOfMemory();
     char* out = static_cast<char*>(std::malloc(16 * words + 10));

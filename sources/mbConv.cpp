@@ -3,6 +3,7 @@
 // alone and then read eight hexadecimal digits to a word.
 #include "mbConv.h"
 
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <limits>
@@ -50,19 +51,7 @@ bool init(mb& x, int v) {
     return true;
 }
 
-void long64tomb(mb& x, long long v) {
-    if (v == 0) {
-        x.length = 0;
-        return;
-    }
-    uint64 m = v < 0 ? 0ull - static_cast<uint64>(v) : static_cast<uint64>(v);
-    x.length = 2;
-    update(x);
-    x.blocks[0] = static_cast<uint32>(m);
-    x.blocks[1] = static_cast<uint32>(m >> 32);
-    mbNormalize(x);
-    if (v < 0) x.length = -x.length;
-}
+void long64tomb(mb& x, long long v) { equate(x, v); }
 
 // ---- decimal text ----
 
@@ -215,14 +204,10 @@ bool mbConvFromStr(mb& x, char const* s) {
 
 bool init(mb& x, char const* s) {
     init(x);
-    if (s != nullptr && (s[0] == '\0' || (s[0] == '0' && s[1] == '\0'))) return true;
     return mbConvFromStr(x, s);
 }
 
-bool equate(mb& x, char const* s) {
-    if (x.allocated != 0 && x.blocks != nullptr) myFree(x);
-    return init(x, s);
-}
+bool equate(mb& x, char const* s) { return mbConvFromStr(x, s); }  // it releases x's array first
 
 // ---- machine integers from mb ----
 
@@ -358,6 +343,11 @@ void equate(mb& x, double v) {
     static fp xt;
     if (v == 0.0) {
         myFree(x);
+        return;
+    }
+    // A whole number within int is exact in its 18-digit text too: skip the text.
+    if (v == std::trunc(v) && std::fabs(v) < 2147483648.0) {
+        equate(x, static_cast<int>(v));
         return;
     }
     equate(xt, v);  // inf and NaN leave xt zero

@@ -13,16 +13,6 @@
 
 namespace {
 
-inline int32 absLen(int32 len) { return len < 0 ? -len : len; }
-
-// Words in use with zero top words ignored, so a record that is not in normal
-// form still counts as its value.
-inline int32 effLen(mb const& x) {
-    int32 n = absLen(x.length);
-    while (n > 0 && x.blocks[n - 1] == 0) --n;
-    return n;
-}
-
 inline int32 stripTop(uint32 const* w, int32 n) {
     while (n > 0 && w[n - 1] == 0) --n;
     return n;
@@ -124,8 +114,9 @@ uint32 shortDivWords(mb& q, uint32 const* x, int32 n, uint32 d, bool negative) {
     uint64 r = 0;
     for (int32 i = n - 1; i >= 0; --i) {
         uint64 cur = (r << 32) | x[i];
-        s.blocks[i] = static_cast<uint32>(cur / d);
-        r = cur % d;
+        uint64 qw = cur / d;
+        s.blocks[i] = static_cast<uint32>(qw);
+        r = cur - qw * d;
     }
     store(q, s, stripTop(s.blocks, n), negative);
     return static_cast<uint32>(r);
@@ -248,8 +239,10 @@ void divide(mb& q, mb* r, mb const& x, mb const& y) {
     }
     int c = cmpWords(x.blocks, xn, y.blocks, yn);
     if (c < 0) {
-        if (r) equate(*r, x);  // before q, which may be x
-        if (r) { r->length = xNeg ? -xn : xn; }
+        if (r) {  // before q, which may be x
+            equate(*r, x);
+            mbNormalize(*r);
+        }
         q = 0;
         return;
     }
@@ -510,15 +503,21 @@ int alignLeft(mb& x) {
     int32 full = absLen(x.length);
     int32 xn = effLen(x);
     if (xn == 0) return 0;
-    int count = 32 * (full - xn) + clz32(x.blocks[xn - 1]);
-    if (count != 0) mbShiftLeft(x, x, count);
-    return count;
+    int64 count = int64(32) * (full - xn) + clz32(x.blocks[xn - 1]);
+    if (count > std::numeric_limits<int>::max()) {
+        // The shift itself would pass int: drop the zero top words and align the rest.
+        mbNormalize(x);
+        count = clz32(x.blocks[xn - 1]);
+    }
+    int c = static_cast<int>(count);
+    if (c != 0) mbShiftLeft(x, x, c);
+    return c;
 }
 
 // ---- division ----
 
 int mbShortDiv(mb& q, mb const& x, mb const& y) {
-    if (y.length == 0 || effLen(y) != 1) return 0;
+    if (effLen(y) != 1) return 0;
     int32 xn = effLen(x);
     if (xn == 0) {
         q = 0;
@@ -601,7 +600,7 @@ int mbCountOnes(mb const& x) {
     int32 n = effLen(x);
     int64 c = 0;
     for (int32 i = 0; i < n; ++i) c += countOnes(x.blocks[i]);
-    return static_cast<int>(c);
+    return c > std::numeric_limits<int>::max() ? std::numeric_limits<int>::max() : static_cast<int>(c);
 }
 
 bool isItEven(mb const& x) { return effLen(x) == 0 || (x.blocks[0] & 1u) == 0; }
@@ -752,13 +751,15 @@ namespace {
 
 bool isOne(mb const& x) { return effLen(x) == 1 && x.length > 0 && x.blocks[0] == 1; }
 
-// p^n by left-to-right binary powering; n >= 1.
+// x^n by left-to-right binary powering; n >= 1.
 void powerPositive(mb& z, mb const& x, uint32 n) {
     mb p;
-    equate(p, mbOne());
+    equate(p, x);  // the top bit of n, which is set
+    mbNormalize(p);  // as a product would leave it
     int b = NumBits(static_cast<unsigned int>(n));
     n <<= (32 - b) & 31;
-    for (int i = 0; i < b; ++i) {
+    n <<= 1;
+    for (int i = 1; i < b; ++i) {
         mul(p, p, p);
         if (n & 0x80000000u) mul(p, p, x);
         n <<= 1;
@@ -1076,10 +1077,7 @@ namespace {
 // An int is exact as a double and in its decimal text, so it goes straight in.
 inline void scalar(mb& t, int v) { equate(t, v); }
 
-inline void scalar(mb& t, double v) {
-    mb tmp(v);
-    equateWithCare(t, tmp);
-}
+inline void scalar(mb& t, double v) { equate(t, v); }
 
 }  // namespace
 

@@ -5,6 +5,15 @@
 
 #include "mb.h"
 
+// Word counts: |length|, and the words in use once zero top words are ignored
+// (a record not in normal form still counts as its value; 0 for zero).
+inline int32 absLen(int32 len) { return len < 0 ? -len : len; }
+inline int32 effLen(mb const& x) {
+    int32 n = absLen(x.length);
+    while (n > 0 && x.blocks[n - 1] == 0) --n;
+    return n;
+}
+
 // Storage. Writers set `length` (with sign), call update/updateWithCare, fill every word.
 void update(mb& x);          // fresh array of exactly |length| words; length 0 releases it
 void updateWithCare(mb& x);  // as update, but keeps an array that is large enough
@@ -40,7 +49,10 @@ void mul(mb& z, double x, mb const& y);
 // Shifts act on the magnitude and keep the sign; the count is taken by magnitude.
 void mbShiftLeft(mb& z, mb const& x, int n);
 void mbShiftRight(mb& z, mb const& x, int n);
-int alignLeft(mb& x);  // shifts until the top word's top bit is set; returns the shift
+// Shifts until the top word's top bit is set and returns the shift. Zero top words
+// count in the shift; a record with so many of them that the count would pass
+// INT_MAX is normalised first, and only the top word's leading zeros count.
+int alignLeft(mb& x);
 
 // Division truncates toward zero; a remainder has the sign of the dividend.
 // mbShortDiv returns |x| mod |y| as an unsigned word value, or 0 with q untouched
@@ -66,16 +78,17 @@ unsigned int clearBit(unsigned int v, int i);
 unsigned int setBit(unsigned int v, int i);
 
 // Reading bits: the magnitude is read, the sign ignored.
-int NumBits(mb const& x);  // 1 for zero
+int NumBits(mb const& x);  // 1 for zero; past INT_MAX bits ends the process as a failed allocation
 int mbGetBit(mb const& x, int i);
+// Number of bit positions in [from, to] where x and y agree; 0 for from < 0 or from > to.
 int mbCompareBits(mb const& x, mb const& y, int from, int to);
-int mbCountOnes(mb const& x);
+int mbCountOnes(mb const& x);  // held at INT_MAX
 bool isItEven(mb const& x);
 int Lg2(mb const& x);  // floor(log2 |x|); -1 for zero
 
 // Two's-complement logic: negative operands become 2^(32k) - |x| on the wider
 // operand's word count k; results are the nonnegative pattern.
-mb twosComplement(mb const& x, int w);
+mb twosComplement(mb const& x, int w);  // sign of x ignored; w is a minimum word count
 mb twosComplement(mb const& x);
 mb mbAnd(mb const& x, mb const& y);
 mb mbOr(mb const& x, mb const& y);
@@ -83,6 +96,9 @@ mb mbXor(mb const& x, mb const& y);
 mb mbAnd(mb const& x, int n);
 mb mbOr(mb const& x, int n);
 mb mbXor(mb const& x, int n);
+// Bit i of the pattern set, cleared or flipped. i < 0 gives a copy of x. A negative
+// x gives the nonnegative two's-complement pattern (mbClearBit: x itself when that
+// bit is already 0).
 mb mbSetBit(mb const& x, int i);
 mb mbClearBit(mb const& x, int i);
 mb mbFlipBit(mb const& x, int i);
@@ -101,7 +117,8 @@ mb power(mb const& x, int n);
 mb power(mb const& x, mb const& y);
 void gcd(mb& z, mb const& x, mb const& y);  // never negative; gcd(0, 0) = 0
 mb gcd(mb const& x, mb const& y);
-void extendedGCD(mb& X, mb& Y, mb& G, mb const& a, mb const& b);  // aX + bY = G
+// aX + bY = G; G may be negative when a or b is. X, Y and G must be distinct objects.
+void extendedGCD(mb& X, mb& Y, mb& G, mb const& a, mb const& b);
 void nthRoot(mb& z, mb const& x, int n);  // sign(x) floor(|x|^(1/n)); 0 for n <= 0 or an even root of x < 0
 mb nthRoot(mb const& x, int n);
 void factorial(mb& z, mb const& n);  // z untouched for n < 0

@@ -8,11 +8,7 @@
 
 namespace {
 
-inline bool isZero(mb const& x) {
-    int32 n = x.length < 0 ? -x.length : x.length;
-    while (n > 0 && x.blocks[n - 1] == 0) --n;
-    return n == 0;
-}
+inline bool isZero(mb const& x) { return effLen(x) == 0; }
 
 inline bool isNeg(mb const& x) { return x.length < 0 && !isZero(x); }
 

@@ -2,6 +2,7 @@
 // one draw of randN(2) - 1 from the generator of newRandom.
 #include "mbRand.h"
 
+#include "fpMath.h"
 #include "mbConv.h"
 #include "mbMath.h"
 #include "newRandom.h"
@@ -24,11 +25,8 @@ void randSetClear(mb& z, int bit, int word) {
         for (int b = (w == word ? bit : 31); b >= 0; --b) insertBit(z, randN(2) - 1, b, w);
 }
 
-int highestBit(uint32 v) {
-    int b = 31;
-    while ((v >> b) == 0) --b;
-    return b;
-}
+// Index of the top set bit of a nonzero word.
+inline int highestBit(uint32 v) { return NumBits(static_cast<unsigned int>(v)) - 1; }
 
 int lowestBit(uint32 v) {
     int b = 0;

@@ -1,4 +1,5 @@
-// Random mb integers built one bit at a time from the library's generator.
+// Random mb integers built one bit at a time from the library's generator: a
+// number of a given bit length, and a number below a bound.
 #ifndef VANTREL_MBRAND_H
 #define VANTREL_MBRAND_H
 

@@ -8,8 +8,12 @@
 
 using int32 = std::int32_t;
 using uint32 = std::uint32_t;
-using int64 = std::int64_t;
-using uint64 = std::uint64_t;
+// long long on every target, so that int64 values meet the long long overloads of the
+// API the same way on LP64, ILP32 and LLP64 (std::int64_t is long on LP64).
+using int64 = long long;
+using uint64 = unsigned long long;
+static_assert(sizeof(int64) == 8 && sizeof(uint64) == 8, "64-bit integers are required");
+static_assert(sizeof(int32) == 4 && sizeof(uint32) == 4, "32-bit words are required");
 
 // Ends the process with exit code 1 and no message; every allocation failure comes here.
 [[noreturn]] void vantrelOutOfMemory();

@@ -7,8 +7,10 @@
 #include <mpfr.h>
 
 #include <climits>
+#include <cstdio>
 #include <cstdint>
 #include <limits>
+#include <random>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -1364,3 +1366,54 @@ TEST(FpExponentRange, QuotientsSumsAndPowersSaturate) {
 }
 
 }  // namespace
+
+// A blockPrec below 1 counts as 1 in every operation, and whole doubles within int take
+// a shortcut past their text that must leave the same words as the text would.
+TEST(FpPrecisionFloor, BelowOneActsAsOne) {
+    std::mt19937_64 gen(0xF10012u);
+    for (int i = 0; i < 300; ++i) {
+        Mpz a, b;
+        mpz_set_ui(a, gen() | 1u);
+        mpz_mul_2exp(a, a, 40);
+        mpz_add_ui(a, a, gen() & 0xFFFFu);
+        mpz_set_ui(b, (gen() >> 3) | 1u);
+        fp x = fpOf(a, static_cast<int32>(gen() % 97) - 48), y = fpOf(b, static_cast<int32>(gen() % 97) - 48);
+        fp want[5], got[5];
+        {
+            PrecScope one(1);
+            add(want[0], x, y);
+            sub(want[1], x, y);
+            mul(want[2], x, y);
+            div(want[3], x, y);
+            power(want[4], x, 3);
+        }
+        for (int32 low : {0, -5}) {
+            PrecScope below(low);
+            add(got[0], x, y);
+            sub(got[1], x, y);
+            mul(got[2], x, y);
+            div(got[3], x, y);
+            power(got[4], x, 3);
+            for (int k = 0; k < 5; ++k) ASSERT_TRUE(sameFp(got[k], want[k])) << "case " << i << " op " << k;
+        }
+    }
+}
+
+TEST(FpFromDouble, WholeNumbersMatchTheirText) {
+    std::mt19937_64 gen(0xD0B1Eu);
+    for (int i = 0; i < 2000; ++i) {
+        int32 v = static_cast<int32>(static_cast<uint32>(gen()));
+        if (i % 3 == 0) v >>= gen() % 31;
+        for (int32 prec : {1, 2, 5}) {
+            PrecScope scope(prec);
+            char text[64];
+            std::snprintf(text, sizeof text, "%d", v);
+            fp viaDouble, viaText;
+            init(viaDouble, static_cast<double>(v));
+            init(viaText, text);
+            ASSERT_TRUE(sameFp(viaDouble, viaText)) << v << " at " << prec;
+            mb m(static_cast<double>(v));
+            ASSERT_TRUE(isNormalValue(m, Mpz(text))) << v;
+        }
+    }
+}

@@ -436,3 +436,23 @@ TEST(MbStorage, CopiesAreIndependent) {
 }
 
 }  // namespace
+
+// A moved-from value is zero and owns nothing; the target takes the very array.
+TEST(MbStorage, MovesTakeTheArray) {
+    mb x = toMb("-0x123456789ABCDEF0123456789");
+    uint32* words = x.blocks;
+    mb y(static_cast<mb&&>(x));
+    EXPECT_EQ(y.blocks, words);
+    EXPECT_TRUE(isNormalValue(y, Mpz("-0x123456789ABCDEF0123456789")));
+    EXPECT_TRUE(isNormalValue(x, Mpz("0")));
+
+    mb z = toMb("42");
+    z = static_cast<mb&&>(y);
+    EXPECT_EQ(z.blocks, words);
+    EXPECT_TRUE(isNormalValue(z, Mpz("-0x123456789ABCDEF0123456789")));
+    EXPECT_TRUE(isNormalValue(y, Mpz("0")));
+
+    mb& same = z;
+    z = static_cast<mb&&>(same);  // moving into itself keeps the value
+    EXPECT_TRUE(isNormalValue(z, Mpz("-0x123456789ABCDEF0123456789")));
+}
