@@ -120,7 +120,7 @@ void gmp_mbShiftRight(benchmark::State& state) {
 // Operand sizes in 32-bit words.
 void sizes(benchmark::internal::Benchmark* b) {
     b->ArgName("words");
-    for (int n : {1, 5, 16, 64, 256}) b->Arg(n);
+    for (int n : {1, 5, 16, 32, 64, 256}) b->Arg(n);
 }
 
 }  // namespace
