@@ -3,6 +3,7 @@
 // alone and then read eight hexadecimal digits to a word.
 #include "mbConv.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -61,13 +62,24 @@ inline bool isDigit(char c) { return c >= '0' && c <= '9'; }
 
 inline int hexValue(char c) { return isDigit(c) ? c - '0' : c - 'A' + 10; }
 
+// One pass of long division of the digit values s[start, n) in base `base` by d, in
+// place; returns the remainder. The text conversions take one output digit per pass.
+unsigned dividePass(char* s, std::size_t start, std::size_t n, unsigned base, unsigned d) {
+    unsigned rem = 0;
+    for (std::size_t i = start; i < n; ++i) {
+        unsigned cur = rem * base + static_cast<unsigned char>(s[i]);
+        s[i] = static_cast<char>(cur / d);
+        rem = cur % d;
+    }
+    return rem;
+}
+
 // The exponent form goes through the floating-point reader and is cut toward zero.
 bool readWithExponent(mb& x, char const* s);
 
 }  // namespace
 
 bool DecStrtoHexStr(char* s) {
-    static char c;  // swap space while reversing
     std::size_t n = std::strlen(s);
     if (n == 0) return false;
     if (n == 1) return isDigit(s[0]);
@@ -92,21 +104,12 @@ bool DecStrtoHexStr(char* s) {
     static char const hex[] = "0123456789ABCDEF";
     std::size_t start = w, out = 0;
     while (start < n) {
-        unsigned rem = 0;
-        for (std::size_t i = start; i < n; ++i) {
-            unsigned cur = rem * 100u + static_cast<unsigned char>(s[i]);
-            s[i] = static_cast<char>(cur / 16u);
-            rem = cur % 16u;
-        }
+        unsigned rem = dividePass(s, start, n, 100u, 16u);
         if (s[start] == 0) ++start;
         s[out++] = hex[rem];
     }
     s[out] = '\0';
-    for (std::size_t i = 0, j = out - 1; i < j; ++i, --j) {
-        c = s[i];
-        s[i] = s[j];
-        s[j] = c;
-    }
+    std::reverse(s, s + out);
     return true;
 }
 
@@ -132,21 +135,12 @@ char* HexStrtoDecStr(char* s) {
     }
     std::size_t start = 0, count = 0;
     while (start < n) {
-        unsigned rem = 0;
-        for (std::size_t i = start; i < n; ++i) {
-            unsigned cur = rem * 16u + static_cast<unsigned char>(s[i]);
-            s[i] = static_cast<char>(cur / 10u);
-            rem = cur % 10u;
-        }
+        unsigned rem = dividePass(s, start, n, 16u, 10u);
         out[count++] = static_cast<char>('0' + rem);
         if (s[start] == 0) ++start;
     }
     out[count] = '\0';
-    for (std::size_t i = 0, j = count - 1; i < j; ++i, --j) {
-        char c = out[i];
-        out[i] = out[j];
-        out[j] = c;
-    }
+    std::reverse(out, out + count);
     return out;
 }
 #endif

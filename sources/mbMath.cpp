@@ -1081,49 +1081,27 @@ inline void scalar(mb& t, double v) { equate(t, v); }
 
 }  // namespace
 
-#define VANTREL_SCALAR_FORMS(op, T)          \
-    void op(mb& z, mb const& x, T y) {       \
+#define VANTREL_SCALAR_FORMS(R, op, T)       \
+    R op(mb& z, mb const& x, T y) {          \
         static mb yt;                        \
         scalar(yt, y);                       \
-        op(z, x, yt);                        \
+        return op(z, x, yt);                 \
     }                                        \
-    void op(mb& z, T x, mb const& y) {       \
+    R op(mb& z, T x, mb const& y) {          \
         static mb xt;                        \
         scalar(xt, x);                       \
-        op(z, xt, y);                        \
+        return op(z, xt, y);                 \
     }
 
-VANTREL_SCALAR_FORMS(add, int)
-VANTREL_SCALAR_FORMS(add, double)
-VANTREL_SCALAR_FORMS(sub, int)
-VANTREL_SCALAR_FORMS(sub, double)
-VANTREL_SCALAR_FORMS(mul, int)
-VANTREL_SCALAR_FORMS(mul, double)
+VANTREL_SCALAR_FORMS(void, add, int)
+VANTREL_SCALAR_FORMS(void, add, double)
+VANTREL_SCALAR_FORMS(void, sub, int)
+VANTREL_SCALAR_FORMS(void, sub, double)
+VANTREL_SCALAR_FORMS(void, mul, int)
+VANTREL_SCALAR_FORMS(void, mul, double)
+VANTREL_SCALAR_FORMS(bool, div, int)
+VANTREL_SCALAR_FORMS(bool, div, double)
 #undef VANTREL_SCALAR_FORMS
-
-bool div(mb& q, mb const& x, int y) {
-    static mb yt;
-    scalar(yt, y);
-    return div(q, x, yt);
-}
-
-bool div(mb& q, int x, mb const& y) {
-    static mb xt;
-    scalar(xt, x);
-    return div(q, xt, y);
-}
-
-bool div(mb& q, mb const& x, double y) {
-    static mb yt;
-    scalar(yt, y);
-    return div(q, x, yt);
-}
-
-bool div(mb& q, double x, mb const& y) {
-    static mb xt;
-    equate(xt, x);
-    return div(q, xt, y);
-}
 
 bool divRem(mb& q, mb& r, mb const& x, int y) {
     mb t;
