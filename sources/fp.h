@@ -120,6 +120,12 @@ fp operator-(double a, fp const& y);
 fp operator*(double a, fp const& y);
 fp operator/(double a, fp const& y);
 
+// Prints fpToStr(x, decPrec) as one string (width and fill apply).
+std::ostream& operator<<(std::ostream& os, fp const& x);
+// Reads one token of at most 255 characters; "conversion error!" on the standard
+// error stream when it does not convert. No token: x becomes zero, nothing printed.
+std::istream& operator>>(std::istream& is, fp& x);
+
 // Process-wide precision settings.
 extern int32 blockPrec;  // words that results keep; a value below 1 counts as 1
 extern int32 decPrec;    // digits of the stream output and the gamma functions' target

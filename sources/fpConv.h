@@ -42,4 +42,13 @@ bool equate(int& v, fp const& x);
 // or nDigits <= 0.
 char* fpToStr2(int& e10, fp const& x, int nDigits);
 
+// Text for people: n significant digits, fixed or exponent notation (malloc, the
+// caller frees); "0" for zero or n <= 0.
+char* fpToStr(fp const& x, int n);
+void equate(char*& s, fp const& x, int n);  // s := fpToStr(x, n)
+// x as a double through its 16-digit text; false (and 0.0) when that text reads as nothing.
+bool equate(double& d, fp const& x);
+// e^x as decimal text "MeX" (malloc): mantissa digits, the letter e, a plain exponent.
+char* GetNumberFromLog(fp const& x);
+
 #endif

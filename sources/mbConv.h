@@ -55,4 +55,7 @@ bool init(mb& x, long long v);  // as equate(mb&, long long); always true
 // the array. Infinities and NaNs give zero.
 void equate(mb& x, double v);
 
+// d := x through its 16-digit text; false (and 0.0) when that text reads as nothing.
+bool equate(double& d, mb const& x);
+
 #endif

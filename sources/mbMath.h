@@ -111,6 +111,8 @@ mb sqrt(mb const& x);
 bool isItSquare(mb& r, mb const& x);  // r = root when x is a square, else 0
 void sqr(mb& z, mb const& x);
 mb sqr(mb const& x);
+void log(double& v, mb const& x);  // natural logarithm; v untouched for x <= 0
+double log(mb const& x);           // 0 for x <= 0
 bool power(mb& z, mb const& x, int n);        // negative n gives 0 (true unless x = 0); x = 1 gives 1
 bool power(mb& z, mb const& x, mb const& y);  // false, z untouched, when y does not fit an int
 mb power(mb const& x, int n);
