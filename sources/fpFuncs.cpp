@@ -54,14 +54,11 @@ inline bool isZero(fp const& x) { return x.mantissa.length == 0; }
 inline bool isNegative(fp const& x) { return x.mantissa.length < 0; }
 inline void negate(fp& x) { x.mantissa.length = -x.mantissa.length; }
 
-inline void setDouble(fp& x, double d) {
-    init(x);
-    init(x, d);
-}
+inline void setDouble(fp& x, double d) { equate(x, d); }
 
-// A one-word constant that is exact: m * 2^e.
+// A one-word value that is exact: m * 2^e. The target may hold words.
 inline void setExact(fp& x, int32 m, int32 e) {
-    long32tofp(x, m);
+    long64tomb(x.mantissa, m);
     x.exponent = e;
 }
 
