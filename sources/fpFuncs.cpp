@@ -155,14 +155,21 @@ void handOut(fp& z, Cached& c, Compute compute) {
     }
 }
 
-fp const& constOne() {
-    static fp one;
+// A constant built on first use, at the precision then in force; each call site
+// (each lambda) has its own.
+template <class Make>
+fp const& once(Make make) {
+    static fp value;
     static bool initGood = false;
     if (!initGood) {
-        setExact(one, 1, 0);
+        make(value);
         initGood = true;
     }
-    return one;
+    return value;
+}
+
+fp const& constOne() {
+    return once([](fp& v) { setExact(v, 1, 0); });
 }
 
 }  // namespace
@@ -319,13 +326,7 @@ bool logCore(fp& z, fp const& x) {
 
 // Beyond this |x| the exponential leaves the binary exponent range (0.69 (2^31 - 1)).
 fp const& expLimit() {
-    static fp limit;
-    static bool initGood = false;
-    if (!initGood) {
-        init(limit, 1481763716);
-        initGood = true;
-    }
-    return limit;
+    return once([](fp& v) { init(v, 1481763716); });
 }
 
 bool expCore(fp& z, fp const& x) {
@@ -769,20 +770,10 @@ bool tanCore(fp& z, fp const& x) {
     return true;
 }
 
-fp const& atanOne() {
-    static fp one;
-    static bool initGood = false;
-    if (!initGood) {
-        setDouble(one, 1.0);
-        initGood = true;
-    }
-    return one;
-}
-
 bool atanCore(fp& z, fp const& x) {
     static fp pointZeroOne;
     static bool initGood = false;
-    fp const& one = atanOne();
+    fp const& one = constOne();
     if (!initGood) {
         setDouble(pointZeroOne, 0.01);
         initGood = true;
@@ -885,7 +876,7 @@ bool atan2Core(fp& z, fp const& y, fp const& x) {
 
 // asin and acos share the root sqrt(1 - t^2); a t above 1 is refused.
 bool asinCore(fp& z, fp const& x) {
-    fp const& one = atanOne();
+    fp const& one = constOne();
     if (isZero(x)) {
         makeZero(z);
         return true;
@@ -920,7 +911,7 @@ bool asinCore(fp& z, fp const& x) {
 }
 
 bool acosCore(fp& z, fp const& x) {
-    fp const& one = atanOne();
+    fp const& one = constOne();
     if (isZero(x)) {
         ComputePi(z);
         z.exponent -= 1;
@@ -1038,13 +1029,7 @@ bool tanhCore(fp& z, fp const& x) {
 }
 
 fp const& hugeArgument() {
-    static fp max;
-    static bool initGood = false;
-    if (!initGood) {
-        init(max, "1e30000");
-        initGood = true;
-    }
-    return max;
+    return once([](fp& v) { init(v, "1e30000"); });
 }
 
 bool asinhCore(fp& z, fp const& x) {
@@ -1093,7 +1078,7 @@ bool asinhCore(fp& z, fp const& x) {
 
 bool acoshCore(fp& z, fp const& x) {
     fp const& max = hugeArgument();
-    fp const& one = atanOne();
+    fp const& one = constOne();
     int c = compare(x, one);
     if (c < 0) return false;
     if (c == 0) {
