@@ -354,13 +354,13 @@ TEST_F(Dec, DoublesInAndOut) {
         EXPECT_EQ(compareDecToDouble(other, x), sgn(mpq_cmp(valueOf(other), want)));
         EXPECT_EQ(compareDecToDouble(d, x), 0);
         // Out: the correctly rounded double wherever a factor or the product is not a
-        // normal double, within two units in the last place elsewhere.
+        // normal double; elsewhere the mantissa passes a 16-digit text, within six units.
         mpfr_set_q(exact.get(), valueOf(other), MPFR_RNDN);
         double right = mpfr_get_d(exact.get(), MPFR_RNDN), got = getDouble_Dec(other);
         int64 digits = int64(toMpz(other.mantissa).str().size());
         bool plain = std::fabs(right) >= DBL_MIN && std::fabs(right) <= DBL_MAX && digits <= 300 && other.exponent >= -307 && other.exponent <= 308;
         if (plain) {
-            EXPECT_LE(std::fabs(got - right), 2 * (std::nextafter(std::fabs(right), INFINITY) - std::fabs(right)));
+            EXPECT_LE(std::fabs(got - right), 6 * (std::nextafter(std::fabs(right), INFINITY) - std::fabs(right)));
         } else {
             EXPECT_EQ(got, right) << str2(other);
         }
@@ -529,6 +529,55 @@ TEST_F(Dec, BridgeToFp) {
     EXPECT_EQ(str2(r), "0e0");
     RRtoDec(r, fp(1.5));
     EXPECT_EQ(str2(r), "15e-1");
+}
+
+TEST_F(Dec, PowersRoundToN) {
+    DecData r = dec("5"), x = dec("1.5");
+    EXPECT_TRUE(pow(r, dec("2"), dec("10")));
+    EXPECT_EQ(str2(r), "1024e0");
+    EXPECT_FALSE(pow(r, dec("-8"), 0.5));
+    EXPECT_EQ(str2(r), "0e0");
+    EXPECT_FALSE(pow(r, -8.0, dec("0.5")));
+    EXPECT_TRUE(pow(r, dec("4"), dec("0.5")));
+    EXPECT_EQ(str2(r), "2e0");
+    EXPECT_TRUE(pow(r, dec("7"), 0));
+    EXPECT_EQ(str2(r), "1e0");
+    EXPECT_FALSE(pow(r, dec("1e700000000"), 2));
+    EXPECT_EQ(str2(r), "0e0");
+    EXPECT_EQ(str2(pow(dec("3"), -2)), str2(pow(dec("3"), dec("-2"))));
+    DecData y = pow(x, x);
+    EXPECT_TRUE(pow(x, x, x));
+    EXPECT_EQ(str2(x), str2(y));
+    Generator g(8108);
+    for (int n = 1; n <= 100; n += 3) {
+        Digits digits(n);
+        for (int i = 0; i < 10; ++i) {
+            DecData a = randomDec(g, 12, 6);
+            if (toMpz(a.mantissa).sign() == 0) a = dec("1.25");
+            int k = g.intIn(-12, 12);
+            Mpq want("1"), va = valueOf(a);
+            for (int j = 0; j < (k < 0 ? -k : k); ++j) mpq_mul(want, want, va);
+            if (k < 0) mpq_inv(want, want);
+            DecData b;
+            getDec_d(b, k);
+            double ad = getDouble_Dec(a);
+            ASSERT_TRUE(pow(r, a, k));
+            EXPECT_TRUE(roundedTo(r, want, n, 16)) << str2(a) << "^" << k;
+            ASSERT_TRUE(pow(r, a, b));
+            EXPECT_TRUE(roundedTo(r, want, n, 24)) << str2(a) << "^" << k;
+            ASSERT_TRUE(pow(r, a, double(k)));
+            EXPECT_TRUE(roundedTo(r, want, n, 24)) << str2(a) << "^" << k;
+            if (ad == std::trunc(ad) && std::fabs(ad) < 1e6 && ad != 0) {
+                DecData whole;
+                getDec_d(whole, ad);
+                Mpq w("1"), vw = valueOf(whole);
+                for (int j = 0; j < (k < 0 ? -k : k); ++j) mpq_mul(w, w, vw);
+                if (k < 0) mpq_inv(w, w);
+                ASSERT_TRUE(pow(r, ad, b));
+                EXPECT_TRUE(roundedTo(r, w, n, 24)) << ad << "^" << k;
+            }
+        }
+    }
 }
 
 }  // namespace
