@@ -94,9 +94,36 @@ void shiftUp(mb& s, int64 k) {
     if (top != 0) s.blocks[s.length++] = top;
 }
 
+void scaleUp(mb& s, int64 k);
+
+// s := |x| * 10^k with room for `extra` more words; a gap of at most nine digits is
+// one pass of copying and multiplying.
+void loadScaled(mb& s, mb const& x, int64 k, int64 extra) {
+    if (k > 9) {
+        loadAbs(s, x, extra);
+        scaleUp(s, k);
+        return;
+    }
+    int32 n = effLen(x);
+    reserve(s, int64(n) + extra + 2, 0);
+    uint64 carry = 0, p = kPow10[k];
+    for (int32 i = 0; i < n; ++i) {
+        uint64 t = x.blocks[i] * p + carry;
+        s.blocks[i] = static_cast<uint32>(t);
+        carry = t >> 32;
+    }
+    s.length = n;
+    if (carry != 0) s.blocks[s.length++] = static_cast<uint32>(carry);
+}
+
 // s := s * 10^k for a nonnegative s: k factors of five thirteen at a time, then one shift.
 void scaleUp(mb& s, int64 k) {
     if (s.length == 0 || k <= 0) return;
+    if (k <= 9) {
+        reserve(s, int64(s.length) + 2, s.length);
+        mulAddWord(s, kPow10[k], 0);
+        return;
+    }
     // 10^k needs k * log2(10) / 32 < k * 0.10382 words.
     reserve(s, int64(s.length) + k * 10382 / 100000 + 3, s.length);
     int64 left = k;
@@ -263,9 +290,50 @@ char* digitText(mb& s, std::size_t& len) {
     return out;
 }
 
+// s := (sNeg ? -s : s) + (yNeg ? -|y| : |y|) in place, sign in s.length. s holds its
+// magnitude with room for one more word than the longer operand.
+void addInPlace(mb& s, bool sNeg, mb const& y, bool yNeg) {
+    int32 n = s.length, yn = effLen(y);
+    uint32* w = s.blocks;
+    uint32 const* v = y.blocks;
+    if (yn > n) {
+        reserve(s, int64(yn) + 1, n);
+        w = s.blocks;
+        for (int32 i = n; i < yn; ++i) w[i] = 0;
+    }
+    int32 m = n > yn ? n : yn;
+    if (sNeg == yNeg) {
+        uint64 carry = 0;
+        for (int32 i = 0; i < m; ++i) {
+            uint64 t = uint64(w[i]) + (i < yn ? v[i] : 0u) + carry;
+            w[i] = static_cast<uint32>(t);
+            carry = t >> 32;
+        }
+        if (carry != 0) w[m++] = static_cast<uint32>(carry);
+    } else {
+        // The smaller magnitude comes off the larger; the result takes the larger's sign.
+        int c = 0;
+        for (int32 i = m - 1; i >= 0 && c == 0; --i) {
+            uint32 a = w[i], b = i < yn ? v[i] : 0u;
+            c = a == b ? 0 : (a > b ? 1 : -1);
+        }
+        uint32 borrow = 0;
+        for (int32 i = 0; i < m; ++i) {
+            uint64 a = c >= 0 ? w[i] : (i < yn ? v[i] : 0u);
+            uint64 b = c >= 0 ? (i < yn ? v[i] : 0u) : w[i];
+            uint64 d = a - b - borrow;
+            w[i] = static_cast<uint32>(d);
+            borrow = static_cast<uint32>(d >> 32) & 1u;
+        }
+        if (c < 0) sNeg = yNeg;
+    }
+    while (m > 0 && w[m - 1] == 0) --m;
+    s.length = sNeg ? -m : m;
+}
+
 // Sum or difference of a and b into r; see addDec.
 bool addSub(DecData& r, DecData const& a, DecData const& b, bool subtract) {
-    static mb big, sum;
+    static mb big, sum;  // big: the aligned operand, then the result
     int32 an = effLen(a.mantissa), bn = effLen(b.mantissa);
     if (an == 0 || bn == 0) {
         // One operand alone: its copy, negated for "0 - b", brought to normal form.
@@ -281,16 +349,12 @@ bool addSub(DecData& r, DecData const& a, DecData const& b, bool subtract) {
     int64 gap = int64(hi.exponent) - lo.exponent;
     int64 aligned = digitsAtMost(hi.mantissa) + gap;
     if (aligned > kMaxDecDigits && gap > 0) return false;
-    loadAbs(big, hi.mantissa);
-    scaleUp(big, gap);
-    if (hi.mantissa.length < 0) big.length = -big.length;
-    if (!subtract)
-        add(sum, big, lo.mantissa);
-    else if (aHigh)
-        sub(sum, big, lo.mantissa);
-    else
-        sub(sum, lo.mantissa, big);
-    return storeResult(r, sum, lo.exponent);
+    loadScaled(big, hi.mantissa, gap, 1);
+    // Signs of the two terms, the aligned one and lo's (negated for lo - or - lo).
+    bool bigNeg = (hi.mantissa.length < 0) != (subtract && !aHigh);
+    bool loNeg = (lo.mantissa.length < 0) != (subtract && aHigh);
+    addInPlace(big, bigNeg, lo.mantissa, loNeg);
+    return storeResult(r, big, lo.exponent);
 }
 
 // Fixed-point text of d at s places; see getString.
@@ -412,8 +476,7 @@ int compareDecToDec(DecData const& a, DecData const& b) {
     if (gap >= digitsAtMost(lo.mantissa)) {
         c = 1;  // |lo| < 10^(lo.exponent + its digits) <= 10^hi.exponent <= |hi|
     } else {
-        loadAbs(big, hi.mantissa);
-        scaleUp(big, gap);
+        loadScaled(big, hi.mantissa, gap, 0);
         c = mbCompareAbs(big, lo.mantissa);
     }
     if (!aHigh) c = -c;
