@@ -765,7 +765,10 @@ bool DecToRR(fp& x, DecData const& d) {
     }
     equate(t, 10.0);
     int k = static_cast<int>(e < 0 ? -e : e);
-    pow(p, t, k);
+    if (!pow(p, t, k)) {
+        myFree(x);
+        return false;
+    }
     if (e < 0) div(p, 1.0, p);
     mul(x, p, d.mantissa);
     return true;
