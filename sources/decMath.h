@@ -72,8 +72,9 @@ void getDec_Curr(DecData& d, long long c);
 // fit 64 bits.
 bool getCurr_Dec(long long& out, DecData const& d);
 
-// r = a / b to N = globalBitPrecision / 4 significant digits. false, r unchanged, for
-// a zero b or an exponent outside the int32 range.
+// r = a / b, the exact quotient rounded half away from zero to N = globalBitPrecision / 4
+// significant digits (zero for N <= 0). false, r unchanged, for a zero b or an exponent
+// outside the int32 range.
 bool divDec(DecData& r, DecData const& a, DecData const& b);
 // x = d as an fp of blockPrec words. false, and x zero, when d lies beyond the reach of
 // fp's binary exponent (beyond about 10^+-600000000).
