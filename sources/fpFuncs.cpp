@@ -4,7 +4,9 @@
 
 #include <limits>
 
+#include "fpConv.h"
 #include "fpMath.h"
+#include "myGammaFunctions.h"
 
 int Lg2(fp const& x) {
     if (x.mantissa.length == 0) return 0;
@@ -35,4 +37,26 @@ int32 to_long(fp const& x) {
     }
     if (m.length < 0) low = 0u - low;
     return static_cast<int32>(int64(low) - (low >= 0x80000000u ? int64(4294967296LL) : 0));
+}
+
+// ---- factorial ----
+
+void factorial(fp& z, fp const& x) {
+    fp t;
+    add(t, x, 1.0);
+    Gamma(z, t);
+}
+
+fp factorial(fp const& x) {
+    fp z;
+    factorial(z, x);
+    return z;
+}
+
+void factorial(fp& z, double x) { Gamma(z, x + 1.0); }
+
+fp factorial(double x) {
+    fp z;
+    Gamma(z, x + 1.0);
+    return z;
 }
