@@ -7,6 +7,7 @@
 #include <limits>
 
 #include "fpConv.h"
+#include "mbConv.h"
 #include "mbMath.h"
 
 int NumBits(unsigned int v) {
@@ -319,6 +320,40 @@ bool div(fp& z, fp const& x, fp const& y) {
     int64 e = se - y.exponent;
     div(z.mantissa, s.mantissa, y.mantissa);
     normalizeAt(z, e);
+    return true;
+}
+
+bool divByWord(fp& z, fp const& x, uint32 k) {
+    static fp s;
+    if (k == 0) return false;
+    if (x.mantissa.length == 0) {
+        makeZero(z);
+        return true;
+    }
+    // The steps of div with a one-word divisor: the same shift, so the same
+    // truncated quotient, from one pass of single-word division.
+    equateWithCare(s, x);
+    int64 a = int64(effectivePrec()) - absLen(x.mantissa.length) + 1;
+    int64 se = s.exponent;
+    if (a >= 0) {
+        int64 bits = 32 * a + 32;
+        shiftWorkingLeft(s.mantissa, bits);
+        se -= bits;
+    }
+    mb& m = s.mantissa;
+    bool negative = m.length < 0;
+    int32 n = absLen(m.length);
+    uint64 r = 0;
+    for (int32 i = n - 1; i >= 0; --i) {
+        uint64 cur = (r << 32) | m.blocks[i];
+        uint64 q = cur / k;
+        m.blocks[i] = static_cast<uint32>(q);
+        r = cur - q * k;
+    }
+    while (n > 0 && m.blocks[n - 1] == 0) --n;
+    m.length = negative ? -n : n;
+    equateWithCare(z.mantissa, m);
+    normalizeAt(z, se);
     return true;
 }
 

@@ -20,6 +20,8 @@ void add(fp& z, fp const& x, fp const& y);
 void sub(fp& z, fp const& x, fp const& y);
 void mul(fp& z, fp const& x, fp const& y);
 bool div(fp& z, fp const& x, fp const& y);  // false, z untouched, when y is zero
+// z := x / k for a whole k of one word, the same value as div by k as an fp.
+bool divByWord(fp& z, fp const& x, uint32 k);
 bool power(fp& z, fp const& x, int n);      // false, z zero, when x is zero and n <= 0
 
 // Operand forms: an mb enters with exponent 0, unnormalised; a double through its
