@@ -1,9 +1,11 @@
 // Shows the integer and floating-point layers at work: a factorial, a division
-// with remainder, a balanced residue, a prime test and 2/3 to forty digits.
+// with remainder, a balanced residue, a prime test, 2/3 to forty digits, and the
+// constants and a few functions of fp to forty significant digits.
 #include <cstdio>
 #include <cstdlib>
 
 #include "fpConv.h"
+#include "fpFuncs.h"
 #include "fpMath.h"
 #include "mb2Str.h"
 #include "mbConv.h"
@@ -46,6 +48,23 @@ int main() {
     char* digits = fpToStr2(e10, third, 40);
     std::printf("%-22s %s x 10^%d\n", "2/3 at 10 words", digits, e10);
     std::free(digits);
+
+    // Seven words leave room for the last word or so that the series give up.
+    setBlockPrec(7);
+    fp one, two2, value[5];
+    init(one, 1);
+    init(two2, 2);
+    ComputePi(value[0]);
+    ComputeE(value[1]);
+    ComputeLn2(value[2]);
+    sqrt(value[3], two2);
+    sin(value[4], one);
+    char const* labels[] = {"pi", "e", "ln 2", "sqrt(2)", "sin(1)"};
+    for (int i = 0; i < 5; ++i) {
+        char* text = fpToStr(value[i], 40);
+        std::printf("%-22s %s\n", labels[i], text);
+        std::free(text);
+    }
     setBlockPrec(saved);
     return 0;
 }

@@ -1,6 +1,9 @@
 // The fp class: construction, destruction, assignment and the operators that
-// forward to the arithmetic, and the precision settings.
+// forward to the arithmetic, the stream operators, and the precision settings.
 #include "fp.h"
+
+#include <cstdlib>
+#include <iostream>
 
 #include "fpConv.h"
 #include "fpMath.h"
@@ -191,3 +194,22 @@ VANTREL_SCALAR_LEFT(-, sub, double)
 VANTREL_SCALAR_LEFT(*, mul, double)
 VANTREL_SCALAR_LEFT(/, div, double)
 #undef VANTREL_SCALAR_LEFT
+
+std::ostream& operator<<(std::ostream& os, fp const& x) {
+    char* text = fpToStr(x, decPrec);
+    os << text;
+    std::free(text);
+    return os;
+}
+
+std::istream& operator>>(std::istream& is, fp& x) {
+    char token[256];
+    token[0] = '\0';
+    is.width(256);
+    is >> token;
+    myFree(x);
+    // No token (end of input, or a stream already failed): zero, as for mb.
+    if (token[0] == '\0') return is;
+    if (!init(x, token)) std::cerr << "conversion error!" << std::endl;
+    return is;
+}

@@ -7,10 +7,12 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <clocale>
 #include <limits>
 
 #include "fpFuncs.h"
 #include "fpMath.h"
+#include "mb2Str.h"
 #include "mbConv.h"
 #include "mbMath.h"
 
@@ -359,5 +361,173 @@ char* fpToStr2(int& e10, fp const& x, int nDigits) {
 
     e10 = clampExponent(int64(zeros) - k);  // int is int32 here
     blockPrec = saved;
+    return out;
+}
+
+// ---- text for people ----
+
+namespace {
+
+// Beyond the digits a value can hold, more digits only cost quadratic time in the
+// integer writer; the count is held here (and the process stays responsive).
+int boundedDigits(int n) {
+    int64 words = blockPrec < 1 ? 1 : blockPrec;
+    int64 cap = std::max<int64>(100000, 12 * words);
+    return n > cap ? static_cast<int>(cap) : n;
+}
+
+char* allocText(std::size_t size) {
+    char* p = static_cast<char*>(std::malloc(size));
+    if (p == nullptr) vantrelOutOfMemory();
+    return p;
+}
+
+}  // namespace
+
+char* fpToStr(fp const& x, int n) {
+    static fp ten;
+    static bool initGood = false;
+    if (!initGood) {
+        init(ten, 10.0);
+        initGood = true;
+    }
+    if (x.mantissa.length == 0 || n <= 0) return copyText("0", 1);
+    n = boundedDigits(n);
+    fp t;
+    equate(t, x);
+    bool negative = t.mantissa.length < 0;
+    if (negative) t.mantissa.length = -t.mantissa.length;
+
+    int32 saved = blockPrec;
+    // The decimal exponent, to within one, at a small fixed precision.
+    blockPrec = 3;
+    fp a, b;
+    log(a, t);
+    log(b, ten);
+    div(a, a, b);
+    floor(a, a);
+    int64 e = to_long(a);
+
+    // Scale so that the integer part holds n + 2 digits (one more or less when the
+    // estimate was off).
+    blockPrec = saved < 1 ? 2 : saved + 1;
+    int64 k = int64(n) + 1 - e;
+    k = std::min<int64>(std::max<int64>(k, std::numeric_limits<int>::min()), std::numeric_limits<int>::max());
+    fp w;
+    pow(w, ten, static_cast<int>(k));
+    mul(w, t, w);
+    blockPrec = saved;
+
+    mb digits;
+    equate(digits, w);
+    char* s = mb2Str(digits);
+    int64 L0 = static_cast<int64>(std::strlen(s));
+    if (L0 > int64(n) + 1 || L0 == int64(n) + 1) {
+        add(digits, digits, L0 > int64(n) + 1 ? 50 : 5);
+        std::free(s);
+        s = mb2Str(digits);
+        L0 = static_cast<int64>(std::strlen(s));
+    }
+
+    // |x| = D x 10^E, D the first n digits without trailing zeros.
+    int64 L = std::min<int64>(n, L0);
+    int64 E = e + L0 - 2 * int64(n) - 1 + (n - L);
+    while (L > 1 && s[L - 1] == '0') {
+        --L;
+        ++E;
+    }
+    std::size_t size = std::size_t(n) + 35;
+    char* out = allocText(size);
+    std::size_t pos = 0;
+    if (negative) out[pos++] = '-';
+    if (E > 3 || E < -3 - L) {
+        out[pos++] = s[0];
+        out[pos++] = '.';
+        for (int64 i = 1; i < L; ++i) out[pos++] = s[i];
+        std::snprintf(out + pos, size - pos, "e%lld", static_cast<long long>(E + L - 1));
+    } else if (E >= 0) {
+        for (int64 i = 0; i < L; ++i) out[pos++] = s[i];
+        for (int64 i = 0; i < E; ++i) out[pos++] = '0';
+        out[pos] = '\0';
+    } else if (-L < E) {
+        for (int64 i = 0; i < L + E; ++i) out[pos++] = s[i];
+        out[pos++] = '.';
+        for (int64 i = L + E; i < L; ++i) out[pos++] = s[i];
+        out[pos] = '\0';
+    } else {
+        out[pos++] = '0';
+        out[pos++] = '.';
+        for (int64 i = 0; i < -L - E; ++i) out[pos++] = '0';
+        for (int64 i = 0; i < L; ++i) out[pos++] = s[i];
+        out[pos] = '\0';
+    }
+    std::free(s);
+    return out;
+}
+
+void equate(char*& s, fp const& x, int n) { s = fpToStr(x, n); }
+
+bool equate(double& d, fp const& x) {
+    if (x.mantissa.length == 0) {
+        d = 0.0;
+        return true;
+    }
+    char* s = fpToStr(x, 16);
+    // Read "." as the point whatever the locale says.
+    char const* point = std::localeconv()->decimal_point;
+    std::size_t pointLen = point == nullptr ? 0 : std::strlen(point);
+    char* text = s;
+    char* local = nullptr;
+    char* dot = std::strchr(s, '.');
+    if (dot != nullptr && pointLen > 0 && std::strcmp(point, ".") != 0) {
+        std::size_t len = std::strlen(s);
+        local = allocText(len + pointLen + 1);
+        std::size_t head = std::size_t(dot - s);
+        std::memcpy(local, s, head);
+        std::memcpy(local + head, point, pointLen);
+        std::strcpy(local + head + pointLen, dot + 1);
+        text = local;
+    }
+    double v = 0.0;
+    bool ok = std::sscanf(text, "%lg", &v) == 1;
+    std::free(local);
+    std::free(s);
+    d = ok ? v : 0.0;
+    return ok;
+}
+
+char* GetNumberFromLog(fp const& x) {
+    static fp ten;
+    static bool initGood = false;
+    if (!initGood) {
+        init(ten, 10.0);
+        initGood = true;
+    }
+    if (x.mantissa.length == 0) return copyText("1", 1);
+    // e^x = 10^q = 10^f x 10^i with i = floor(q), 0 <= f < 1.
+    fp q, i, f, m, ln10;
+    log(ln10, ten);
+    div(q, x, ln10);
+    floor(i, q);
+    sub(f, q, i);
+    pow(m, 10.0, f);
+    mb iInt;
+    equate(iInt, i);
+    char* X = mb2Str(iInt);
+    char* M = nullptr;
+    if (f.mantissa.length == 0) {
+        M = fpToStr(m, decPrec);
+    } else {
+        int64 k = 8 * int64(blockPrec) - int64(std::strlen(X)) + (i.mantissa.length < 0 ? 1 : 0);
+        if (k <= 1)
+            M = copyText("1", 1);
+        else
+            M = fpToStr(m, static_cast<int>(std::min<int64>(k, std::numeric_limits<int>::max())));
+    }
+    std::size_t size = std::strlen(M) + std::strlen(X) + 10;
+    char* out = allocText(size);
+    std::snprintf(out, size, "%se%s", M, X);
+    std::free(M);
+    std::free(X);
     return out;
 }

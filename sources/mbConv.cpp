@@ -347,3 +347,9 @@ void equate(mb& x, double v) {
     equate(xt, v);  // inf and NaN leave xt zero
     equate(x, xt);
 }
+
+bool equate(double& d, mb const& x) {
+    static fp t;
+    equate(t, x);
+    return equate(d, t);
+}

@@ -8,6 +8,8 @@
 #include <cstring>
 #include <limits>
 
+#include "fpConv.h"
+#include "fpFuncs.h"
 #include "fpMath.h"
 #include "mbConv.h"
 
@@ -1125,4 +1127,20 @@ bool divRem(mb& q, mb& r, double x, mb const& y) {
     mb t;
     equate(t, x);
     return divRem(q, r, t, y);
+}
+
+// ---- natural logarithm ----
+
+void log(double& v, mb const& x) {
+    if (x.length <= 0 || effLen(x) == 0) return;
+    fp t;
+    equate(t, x);
+    log(t, t);
+    equate(v, t);
+}
+
+double log(mb const& x) {
+    double v = 0.0;
+    log(v, x);
+    return v;
 }
