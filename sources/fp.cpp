@@ -204,12 +204,10 @@ std::ostream& operator<<(std::ostream& os, fp const& x) {
 
 std::istream& operator>>(std::istream& is, fp& x) {
     char token[256];
-    token[0] = '\0';
-    is.width(256);
-    is >> token;
+    extractToken(is, token);
     myFree(x);
     // No token (end of input, or a stream already failed): zero, as for mb.
     if (token[0] == '\0') return is;
-    if (!init(x, token)) std::cerr << "conversion error!" << std::endl;
+    if (!init(x, token)) reportConversionError();
     return is;
 }

@@ -55,14 +55,11 @@ inline bool isZero(fp const& x) { return x.mantissa.length == 0; }
 inline bool isNegative(fp const& x) { return x.mantissa.length < 0; }
 inline void negate(fp& x) { x.mantissa.length = -x.mantissa.length; }
 
-inline void setDouble(fp& x, double d) {
-    init(x);
-    init(x, d);
-}
+inline void setDouble(fp& x, double d) { equate(x, d); }
 
-// A one-word constant that is exact: m * 2^e.
+// A one-word value that is exact: m * 2^e. The target may hold words.
 inline void setExact(fp& x, int32 m, int32 e) {
-    long32tofp(x, m);
+    long64tomb(x.mantissa, m);
     x.exponent = e;
 }
 
@@ -159,14 +156,21 @@ void handOut(fp& z, Cached& c, Compute compute) {
     }
 }
 
-fp const& constOne() {
-    static fp one;
+// A constant built on first use, at the precision then in force; each call site
+// (each lambda) has its own.
+template <class Make>
+fp const& once(Make make) {
+    static fp value;
     static bool initGood = false;
     if (!initGood) {
-        setExact(one, 1, 0);
+        make(value);
         initGood = true;
     }
-    return one;
+    return value;
+}
+
+fp const& constOne() {
+    return once([](fp& v) { setExact(v, 1, 0); });
 }
 
 }  // namespace
@@ -323,13 +327,7 @@ bool logCore(fp& z, fp const& x) {
 
 // Beyond this |x| the exponential leaves the binary exponent range (0.69 (2^31 - 1)).
 fp const& expLimit() {
-    static fp limit;
-    static bool initGood = false;
-    if (!initGood) {
-        init(limit, 1481763716);
-        initGood = true;
-    }
-    return limit;
+    return once([](fp& v) { init(v, 1481763716); });
 }
 
 bool expCore(fp& z, fp const& x) {
@@ -773,20 +771,10 @@ bool tanCore(fp& z, fp const& x) {
     return true;
 }
 
-fp const& atanOne() {
-    static fp one;
-    static bool initGood = false;
-    if (!initGood) {
-        setDouble(one, 1.0);
-        initGood = true;
-    }
-    return one;
-}
-
 bool atanCore(fp& z, fp const& x) {
     static fp pointZeroOne;
     static bool initGood = false;
-    fp const& one = atanOne();
+    fp const& one = constOne();
     if (!initGood) {
         setDouble(pointZeroOne, 0.01);
         initGood = true;
@@ -889,7 +877,7 @@ bool atan2Core(fp& z, fp const& y, fp const& x) {
 
 // asin and acos share the root sqrt(1 - t^2); a t above 1 is refused.
 bool asinCore(fp& z, fp const& x) {
-    fp const& one = atanOne();
+    fp const& one = constOne();
     if (isZero(x)) {
         makeZero(z);
         return true;
@@ -924,7 +912,7 @@ bool asinCore(fp& z, fp const& x) {
 }
 
 bool acosCore(fp& z, fp const& x) {
-    fp const& one = atanOne();
+    fp const& one = constOne();
     if (isZero(x)) {
         ComputePi(z);
         z.exponent -= 1;
@@ -1042,13 +1030,7 @@ bool tanhCore(fp& z, fp const& x) {
 }
 
 fp const& hugeArgument() {
-    static fp max;
-    static bool initGood = false;
-    if (!initGood) {
-        init(max, "1e30000");
-        initGood = true;
-    }
-    return max;
+    return once([](fp& v) { init(v, "1e30000"); });
 }
 
 bool asinhCore(fp& z, fp const& x) {
@@ -1097,7 +1079,7 @@ bool asinhCore(fp& z, fp const& x) {
 
 bool acoshCore(fp& z, fp const& x) {
     fp const& max = hugeArgument();
-    fp const& one = atanOne();
+    fp const& one = constOne();
     int c = compare(x, one);
     if (c < 0) return false;
     if (c == 0) {

@@ -232,12 +232,18 @@ std::ostream& operator<<(std::ostream& out, mb const& x) {
     return out;
 }
 
-std::istream& operator>>(std::istream& in, mb& x) {
-    char token[256];
+void extractToken(std::istream& in, char (&token)[256]) {
     token[0] = '\0';
     in.width(256);
     in >> token;
+}
+
+void reportConversionError() { std::cerr << "conversion error!" << std::endl; }
+
+std::istream& operator>>(std::istream& in, mb& x) {
+    char token[256];
+    extractToken(in, token);
     myFree(x);
-    if (!init(x, token)) std::cerr << "conversion error!" << std::endl;
+    if (!init(x, token)) reportConversionError();
     return in;
 }

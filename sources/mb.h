@@ -116,5 +116,9 @@ std::ostream& operator<<(std::ostream& out, mb const& x);
 // "conversion error!" to the standard error stream and leaves x zero. At the end of
 // input x is left zero and nothing is written.
 std::istream& operator>>(std::istream& in, mb& x);
+// What both stream extractions share: one token of at most 255 characters (empty when
+// the stream yields none), and the one line the library prints.
+void extractToken(std::istream& in, char (&token)[256]);
+void reportConversionError();
 
 #endif
