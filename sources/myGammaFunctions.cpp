@@ -1,4 +1,5 @@
-// The gamma-function family on fp (Part 1.116).
+// The gamma-function family on fp: Gamma with its two paths, Spouge's formula, the
+// incomplete gamma functions, and ln(x!) by Stirling's series with the Bernoulli numbers.
 #include "myGammaFunctions.h"
 
 #include <cmath>

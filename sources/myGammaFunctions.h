@@ -1,4 +1,4 @@
-// The gamma-function family on fp (Part 1.116): Gamma, Spouge's approximation, the lower
+// The gamma-function family on fp: Gamma, Spouge's approximation, the lower
 // and upper incomplete gamma functions, ln(x!) by Stirling's series with the Bernoulli
 // numbers, and x! as decimal text. The fp factorial, Gamma(x + 1), is in fpFuncs.
 //

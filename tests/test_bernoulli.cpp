@@ -1,8 +1,8 @@
-// The Bernoulli-number table (Part 1.117), checked by a road independent of its generator
+// The Bernoulli-number table, checked by a road independent of its generator
 // (tools/gen_bernoulli.py, whose output CTest compares with the committed file): the
 // entries, loaded at a precision that holds every one exactly, meet the defining
 // recurrence in exact rationals, their denominators are those of von Staudt-Clausen,
-// and their sizes are those the Part states.
+// and their sizes are the known ones (B_1000: 1779 digits; widest denominator: 22).
 #include <gtest/gtest.h>
 
 #include <gmp.h>
@@ -115,7 +115,7 @@ TEST(Bernoulli, VonStaudtClausen) {
     EXPECT_EQ(t.den[kLast].str(), "342999030");
 }
 
-TEST(Bernoulli, SizesOfThePart) {
+TEST(Bernoulli, Sizes) {
     Table const& t = table();
     EXPECT_EQ(digits(t.num[kLast]), 1779u);
     EXPECT_EQ(mpz_sizeinbase(t.num[kLast], 2), 5908u);

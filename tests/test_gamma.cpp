@@ -1,4 +1,4 @@
-// The gamma-function family (Part 1.116) against MPFR: Gamma on each of its paths, the
+// The gamma-function family against MPFR: Gamma on each of its paths, the
 // incomplete gamma functions and LnFactorial within measured error bounds per precision;
 // TenToLogTenFactorial against GMP's exact factorial and MPFR's lngamma; the poles, limits
 // and failure results; and blockPrec and decPrec as they were after every call.
