@@ -28,11 +28,17 @@ public:
     ~PrecSaver() { blockPrec = saved_; }
     PrecSaver(PrecSaver const&) = delete;
     PrecSaver& operator=(PrecSaver const&) = delete;
-    int32 saved() const { return saved_; }
+    // The caller's precision as the arithmetic counts it: below 1 as 1.
+    int32 saved() const { return saved_ < 1 ? 1 : saved_; }
 
 private:
     int32 saved_;
 };
+
+// A working precision formed from the caller's, held inside the int32 range.
+int32 precOf(int64 words) {
+    return words > std::numeric_limits<int32>::max() ? std::numeric_limits<int32>::max() : static_cast<int32>(words);
+}
 
 void setZero(fp& z) { z = fp(); }
 
@@ -84,7 +90,7 @@ void GammaSpecial(fp& z, fp const& x) {
         smallIncompleteGamma(g, a, t);
         {
             PrecSaver prec;
-            blockPrec = prec.saved() - 15 > 1 ? prec.saved() - 15 : 2;
+            blockPrec = prec.saved() - 15 > 1 ? prec.saved() - 15 : 2;  // saved() > 15 here
             largeIncompleteGamma(G, a, t);
         }
         add(z, g, G);
@@ -119,7 +125,7 @@ void Gamma(fp& z, fp const& xIn) {
     // values above 8.61e7 pass its top; this also keeps the loop below bounded.
     if (x < -kGammaLimit) return;
     PrecSaver prec;
-    blockPrec = prec.saved() + 1;
+    blockPrec = precOf(int64(prec.saved()) + 1);
     int n = 2 - f;  // x + n lies strictly between 1 and 3
     fp t;
     add(t, x, static_cast<double>(n));
@@ -160,7 +166,7 @@ void GammaSpouge(fp& z, fp const& x) {
     fp sum, v, c, t, u;
     {
         PrecSaver prec;
-        blockPrec = static_cast<int32>(prec.saved() * 1.4);
+        blockPrec = precOf(static_cast<int64>(prec.saved() * 1.4));
         fp e1;
         equate(t, 1.0);
         exp(e1, t);
@@ -208,7 +214,7 @@ void GammaSpouge(fp& z, fp const& x) {
     int32 caller = blockPrec;
     {
         PrecSaver prec;
-        blockPrec = prec.saved() + 1;
+        blockPrec = precOf(int64(prec.saved()) + 1);
         fp L, ln2;
         log(L, ya);
         mul(L, L, yh);
@@ -255,7 +261,7 @@ void smallIncompleteGamma(fp& z, fp const& a, fp const& x) {
         return;
     }
     PrecSaver prec;
-    blockPrec = prec.saved() + 1;
+    blockPrec = precOf(int64(prec.saved()) + 1);
     equate(xinc, a);
     setZero(s);
     div(t, 1.0, a);
@@ -296,8 +302,9 @@ void largeIncompleteGamma(fp& z, fp const& a, fp const& x) {
     }
     PrecSaver prec;
     int32 B = prec.saved();
-    int32 Q = (3 * B) / 2;
-    blockPrec = 2 * B;
+    int32 Q = precOf((3 * int64(B)) / 2);
+    int32 twoB = precOf(2 * int64(B));
+    blockPrec = twoB;
     setZero(a0);
     equate(b0, 1.0);
     equate(a1, 1.0);
@@ -319,7 +326,7 @@ void largeIncompleteGamma(fp& z, fp const& a, fp const& x) {
         div(s1, a1, b1);
         blockPrec = Q;
         if (compare(s1, s) == 0) break;  // read at Q words
-        blockPrec = 2 * B;
+        blockPrec = twoB;
         std::swap(s, s1);
     }
     // at Q words: times x^a e^-x; 0 when that leaves exp's range
@@ -365,7 +372,7 @@ bool LnFactorial(fp& z, fp const& xIn) {
     }
 
     PrecSaver prec;
-    blockPrec = prec.saved() + 2;
+    blockPrec = precOf(int64(prec.saved()) + 2);
     add(y, x, 1.0);
     // L = (y - 1/2) ln y - y + ln(2 pi) / 2
     fp L, u;
