@@ -314,7 +314,7 @@ Worst measure(Fn const& f, int bp) {
             mpfr_add(s.get(), s.get(), c.get(), MPFR_RNDN);
         }
         double e = unitsOff(z, exact.get(), s.get(), bp), r = unitsOff(z, exact.get(), exact.get(), bp);
-        Arg a{bp, mpfr_get_d(x.get(), MPFR_RNDN), mpfr_get_d(y.get(), MPFR_RNDN), static_cast<long>(mpfr_get_exp(s.get())) - 1};
+        Arg a{bp, mpfr_get_d(x.get(), MPFR_RNDN), mpfr_get_d(y.get(), MPFR_RNDN), mpfr_regular_p(s.get()) ? static_cast<long>(mpfr_get_exp(s.get())) - 1 : 0};
         double b = f.bound(a);
         w.rel = std::fmax(w.rel, r);
         w.err = std::fmax(w.err, e);
