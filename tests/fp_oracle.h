@@ -113,6 +113,17 @@ inline void setMpfr(mpfr_ptr r, fp const& x) {
     mpfr_mul_2si(r, r, x.exponent, MPFR_RNDN);
 }
 
+// The value of r exactly, its significand as the mantissa (zero for a zero r).
+inline fp fpOfMpfr(mpfr_srcptr r) {
+    fp x;
+    if (mpfr_zero_p(r)) return x;
+    Mpz m;
+    mpfr_exp_t e = mpfr_get_z_2exp(m, r);
+    fromMpz(x.mantissa, m);
+    x.exponent = static_cast<int32>(e);
+    return x;
+}
+
 // One line on the record for failure messages: the mantissa record and the exponent.
 inline std::string show(fp const& x) {
     std::ostringstream os;

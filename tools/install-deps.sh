@@ -4,7 +4,7 @@
 set -euo pipefail
 
 PACKAGES=(
-  cmake ninja-build g++
+  cmake ninja-build g++ python3
   libgtest-dev libgmock-dev
   libgmp-dev libmpfr-dev
   libbenchmark-dev libboost-dev
