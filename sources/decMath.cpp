@@ -1,5 +1,5 @@
 // Exact decimal numbers over mb: normal form, exact arithmetic and comparison, the
-// text, double and currency conversions, and division and powers through fp.
+// text, double and currency conversions, rounded division, and powers through fp.
 // Powers of ten are applied a word at a time in static scratch records.
 #include "decMath.h"
 
@@ -101,7 +101,25 @@ void shiftUp(mb& s, int64 k) {
     if (top != 0) s.blocks[s.length++] = top;
 }
 
-void scaleUp(mb& s, int64 k);
+// s := s * 10^k for a nonnegative s: k factors of five thirteen at a time, then one shift.
+void scaleUp(mb& s, int64 k) {
+    if (s.length == 0 || k <= 0) return;
+    if (k <= 9) {
+        reserve(s, int64(s.length) + 2, s.length);
+        mulAddWord(s, kPow10[k], 0);
+        return;
+    }
+    // 10^k needs k * log2(10) / 32 < k * 0.10382 words.
+    reserve(s, int64(s.length) + k * 10382 / 100000 + 3, s.length);
+    int64 left = k;
+    for (; left >= 13; left -= 13) mulAddWord(s, kFive13, 0);
+    if (left > 0) {
+        uint32 p = 1;
+        for (int64 i = 0; i < left; ++i) p *= 5u;
+        mulAddWord(s, p, 0);
+    }
+    shiftUp(s, k);
+}
 
 // s := |x| * 10^k with room for `extra` more words; a gap of at most nine digits is
 // one pass of copying and multiplying.
@@ -121,26 +139,6 @@ void loadScaled(mb& s, mb const& x, int64 k, int64 extra) {
     }
     s.length = n;
     if (carry != 0) s.blocks[s.length++] = static_cast<uint32>(carry);
-}
-
-// s := s * 10^k for a nonnegative s: k factors of five thirteen at a time, then one shift.
-void scaleUp(mb& s, int64 k) {
-    if (s.length == 0 || k <= 0) return;
-    if (k <= 9) {
-        reserve(s, int64(s.length) + 2, s.length);
-        mulAddWord(s, kPow10[k], 0);
-        return;
-    }
-    // 10^k needs k * log2(10) / 32 < k * 0.10382 words.
-    reserve(s, int64(s.length) + k * 10382 / 100000 + 3, s.length);
-    int64 left = k;
-    for (; left >= 13; left -= 13) mulAddWord(s, kFive13, 0);
-    if (left > 0) {
-        uint32 p = 1;
-        for (int64 i = 0; i < left; ++i) p *= 5u;
-        mulAddWord(s, p, 0);
-    }
-    shiftUp(s, k);
 }
 
 // s := floor(s / d) for a nonnegative s; returns the remainder. A constant divisor
@@ -340,15 +338,15 @@ void addInPlace(mb& s, bool sNeg, mb const& y, bool yNeg) {
 
 // Sum or difference of a and b into r; see addDec.
 bool addSub(DecData& r, DecData const& a, DecData const& b, bool subtract) {
-    static mb big, sum;  // big: the aligned operand, then the result
+    static mb big;  // the aligned operand, then the result
     int32 an = effLen(a.mantissa), bn = effLen(b.mantissa);
     if (an == 0 || bn == 0) {
         // One operand alone: its copy, negated for "0 - b", brought to normal form.
         DecData const& x = an == 0 ? b : a;
-        loadAbs(sum, x.mantissa);
-        bool negative = sum.length != 0 && ((x.mantissa.length < 0) != (an == 0 && subtract));
-        if (negative) sum.length = -sum.length;
-        return storeResult(r, sum, an == 0 && bn == 0 ? 0 : x.exponent);
+        loadAbs(big, x.mantissa);
+        bool negative = big.length != 0 && ((x.mantissa.length < 0) != (an == 0 && subtract));
+        if (negative) big.length = -big.length;
+        return storeResult(r, big, an == 0 && bn == 0 ? 0 : x.exponent);
     }
     bool aHigh = a.exponent >= b.exponent;
     DecData const& hi = aHigh ? a : b;
@@ -722,25 +720,6 @@ bool getCurr_Dec(long long& out, DecData const& d) {
 
 // ---- division, fp bridge, powers ----
 
-namespace {
-
-// d := the digits of x rounded to N places, times 10^e10 + shift; false when the
-// exponent leaves the int32 range.
-bool storeDigits(DecData& d, fp const& x, int64 shift) {
-    static mb m;
-    int e10 = 0;
-    char* s = fpToStr2(e10, x, globalBitPrecision / 4);
-    char const* p = s;
-    bool negative = *p == '-';
-    if (negative) ++p;
-    readDigits(m, p, std::strlen(p));
-    std::free(s);
-    if (negative) m.length = -m.length;
-    return storeResult(d, m, shift + e10);
-}
-
-}  // namespace
-
 bool divDec(DecData& r, DecData const& a, DecData const& b) {
     static mb num, den, q, m;
     if (effLen(b.mantissa) == 0) return false;
@@ -806,8 +785,18 @@ bool DecToRR(fp& x, DecData const& d) {
 }
 
 void RRtoDec(DecData& d, fp const& x) {
-    // fpToStr2's exponent is held inside int32, so this cannot be refused.
-    if (!storeDigits(d, x, 0)) myFree(d);
+    static mb m;
+    int e10 = 0;
+    char* s = fpToStr2(e10, x, globalBitPrecision / 4);
+    char const* p = s;
+    bool negative = *p == '-';
+    if (negative) ++p;
+    readDigits(m, p, std::strlen(p));
+    std::free(s);
+    if (negative) m.length = -m.length;
+    // The digits carry no trailing zero and fpToStr2 holds its exponent inside int32,
+    // so this stores; the test only keeps the target defined.
+    if (!storeResult(d, m, e10)) myFree(d);
 }
 
 namespace {

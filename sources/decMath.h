@@ -1,6 +1,6 @@
 // Exact decimal numbers: an mb mantissa times a power of ten, kept in one normal form.
 // Addition, subtraction, multiplication and comparison are exact; division, powers and
-// the bridge to fp round to globalBitPrecision / 4 significant digits.
+// the bridge from fp round to globalBitPrecision / 4 significant digits.
 //
 // The globals below start as zero. A program that computes with DecData without the
 // plug-in sets what the plug-in entry sets before the first operation: 32 digits
