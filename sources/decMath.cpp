@@ -156,16 +156,19 @@ uint32 divWordBy(mb& s) {
     return static_cast<uint32>(r);
 }
 
-uint32 divWord(mb& s, uint32 d) {
-    uint64 r = 0;
-    for (int32 i = s.length - 1; i >= 0; --i) {
-        uint64 cur = (r << 32) | s.blocks[i];
-        uint64 q = cur / d;
-        s.blocks[i] = static_cast<uint32>(q);
-        r = cur - q * d;
+// s := floor(s / 10^t) for 0 < t < 10, each divisor a constant.
+uint32 divPow10(mb& s, int t) {
+    switch (t) {
+        case 1: return divWordBy<10u>(s);
+        case 2: return divWordBy<100u>(s);
+        case 3: return divWordBy<1000u>(s);
+        case 4: return divWordBy<10000u>(s);
+        case 5: return divWordBy<100000u>(s);
+        case 6: return divWordBy<1000000u>(s);
+        case 7: return divWordBy<10000000u>(s);
+        case 8: return divWordBy<100000000u>(s);
+        default: return divWordBy<kBillion>(s);
     }
-    while (s.length > 0 && s.blocks[s.length - 1] == 0) --s.length;
-    return static_cast<uint32>(r);
 }
 
 // |x| mod 10^9 without touching x.
@@ -183,7 +186,7 @@ void scaleDown(mb& s, int64 k) {
         return;
     }
     for (; k >= 9 && s.length > 0; k -= 9) divWordBy<kBillion>(s);
-    if (k > 0 && s.length > 0) divWord(s, kPow10[k]);
+    if (k > 0 && s.length > 0) divPow10(s, static_cast<int>(k));
 }
 
 // Removes the trailing decimal zeros of the magnitude of s (sign in s.length) and
@@ -215,7 +218,7 @@ void stripZeros(mb& s, int64& e) {
                     r /= 10;
                     ++t;
                 }
-                if (t > 0) divWord(s, kPow10[t]);
+                if (t > 0) divPow10(s, t);
                 e += t;
                 break;
             }
@@ -389,7 +392,7 @@ char* fixedText(DecData const& d, int64 places) {
     // Half away from zero on the magnitude: (t + 5) / 10.
     reserve(t, int64(t.length) + 1, t.length);
     mulAddWord(t, 1u, 5u);
-    divWord(t, 10u);
+    divPow10(t, 1);
     std::size_t len = 0;
     char* digits = digitText(t, len);
     std::size_t sign = negative ? 1 : 0;
