@@ -265,16 +265,22 @@ void readDigits(mb& s, char const* p, std::size_t n) {
     }
 }
 
-// The decimal digits of the nonnegative s ("0" for zero), from malloc; s is consumed.
-char* digitText(mb& s, std::size_t& len) {
-    int32 n = s.length;
-    std::size_t groups = std::size_t(n) * 32 / 29 + 2;  // 2^29 < 10^9
-    uint32* g = static_cast<uint32*>(std::malloc(groups * sizeof(uint32)));
-    if (g == nullptr) vantrelOutOfMemory();
+// The decimal digits of the nonnegative s ("0" for zero) in a malloc'd text that keeps
+// `before` bytes free ahead of them and `after` bytes behind the terminator; s is
+// consumed. The base-10^9 groups of short values stay on the stack.
+char* digitText(mb& s, std::size_t& len, std::size_t before = 0, std::size_t after = 0) {
+    uint32 local[80];
+    std::size_t groups = std::size_t(s.length) * 32 / 29 + 2;  // 2^29 < 10^9
+    uint32* g = local;
+    if (groups > 80) {
+        g = static_cast<uint32*>(std::malloc(groups * sizeof(uint32)));
+        if (g == nullptr) vantrelOutOfMemory();
+    }
     std::size_t count = 0;
     while (s.length > 0) g[count++] = divWordBy<kBillion>(s);
-    char* out = static_cast<char*>(std::malloc(count * 9 + 2));
-    if (out == nullptr) vantrelOutOfMemory();
+    char* text = static_cast<char*>(std::malloc(before + count * 9 + 2 + after));
+    if (text == nullptr) vantrelOutOfMemory();
+    char* out = text + before;
     std::size_t pos = 0;
     if (count == 0) {
         out[pos++] = '0';
@@ -293,9 +299,9 @@ char* digitText(mb& s, std::size_t& len) {
         }
     }
     out[pos] = '\0';
-    std::free(g);
+    if (g != local) std::free(g);
     len = pos;
-    return out;
+    return text;
 }
 
 // s := (sNeg ? -s : s) + (yNeg ? -|y| : |y|) in place, sign in s.length. s holds its
@@ -498,17 +504,20 @@ char* getString(DecData const& d) { return fixedText(d, scale); }
 char* getString2(DecData const& d) {
     static mb t;
     loadAbs(t, d.mantissa);
-    bool negative = t.length != 0 && d.mantissa.length < 0;
+    std::size_t sign = t.length != 0 && d.mantissa.length < 0 ? 1 : 0;
     std::size_t len = 0;
-    char* digits = digitText(t, len);
-    char* out = static_cast<char*>(std::malloc(len + 16));
-    if (out == nullptr) vantrelOutOfMemory();
-    std::size_t pos = 0;
-    if (negative) out[pos++] = '-';
-    std::memcpy(out + pos, digits, len);
-    pos += len;
-    std::snprintf(out + pos, 15, "e%d", static_cast<int>(d.exponent));
-    std::free(digits);
+    char* out = digitText(t, len, sign, 14);
+    if (sign != 0) out[0] = '-';
+    // "e" and the exponent in plain digits, as "%d" writes it.
+    char* p = out + sign + len;
+    *p++ = 'e';
+    int64 e = d.exponent;
+    if (e < 0) *p++ = '-';
+    char buf[12];
+    int k = 0;
+    for (uint64 u = uint64(e < 0 ? -e : e); k == 0 || u != 0; u /= 10) buf[k++] = static_cast<char>('0' + u % 10);
+    while (k > 0) *p++ = buf[--k];
+    *p = '\0';
     return out;
 }
 
