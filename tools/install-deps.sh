@@ -7,7 +7,7 @@ PACKAGES=(
   cmake ninja-build g++ python3
   libgtest-dev libgmock-dev
   libgmp-dev libmpfr-dev
-  libbenchmark-dev
+  libbenchmark-dev libboost-dev
   clang libclang-rt-14-dev
 )
 
