@@ -39,13 +39,6 @@ constexpr int32 kInt32Min = std::numeric_limits<int32>::min();
 inline bool inInt32(int64 e) { return e >= kInt32Min && e <= kInt32Max; }
 inline bool isDigit(char c) { return c >= '0' && c <= '9'; }
 
-// Lower bound on the decimal digits of a nonzero |x|: |x| >= 2^(bits - 1).
-int64 digitsAtLeast(mb const& x) {
-    int32 n = effLen(x);
-    int64 bits = int64(n - 1) * 32 + NumBits(static_cast<unsigned int>(x.blocks[n - 1]));
-    return (bits - 1) * 30102 / 100000 + 1;
-}
-
 // Upper bound on the decimal digits of |x|: bits * log10(2), rounded up, plus one.
 int64 digitsAtMost(mb const& x) {
     int32 n = effLen(x);
@@ -732,41 +725,35 @@ bool getCurr_Dec(long long& out, DecData const& d) {
 
 // ---- division, fp bridge, powers ----
 
+namespace {
+
+// m := the signed digit text of fpToStr2, which it then releases.
+void takeDigits(mb& m, char* s) {
+    char const* p = s;
+    bool negative = *p == '-';
+    if (negative) ++p;
+    readDigits(m, p, std::strlen(p));
+    std::free(s);
+    if (negative) m.length = -m.length;
+}
+
+}  // namespace
+
 bool divDec(DecData& r, DecData const& a, DecData const& b) {
-    static mb num, den, q, m;
+    static fp X, Y, Q;
+    static mb m;
     if (effLen(b.mantissa) == 0) return false;
-    int64 n = globalBitPrecision / 4;
-    if (effLen(a.mantissa) == 0 || n <= 0) {
+    if (effLen(a.mantissa) == 0) {
         myFree(r);
         return true;
     }
-    // The integer quotient of the mantissas, scaled by 10^s to more than n digits, then
-    // rounded half up at its n-th digit: the exact quotient rounded as the digit writer
-    // rounds, without the error of a binary division on the way.
-    int64 s = n - (digitsAtLeast(a.mantissa) - digitsAtMost(b.mantissa)) + 1;
-    loadAbs(num, a.mantissa);
-    loadAbs(den, b.mantissa);
-    scaleUp(s >= 0 ? num : den, s >= 0 ? s : -s);
-    div(q, num, den);
-    std::size_t len = 0;
-    char* digits = digitText(q, len);
-    std::size_t keep = std::size_t(n) < len ? std::size_t(n) : len;  // fewer only if the bounds were wrong
-    int64 e = int64(a.exponent) - b.exponent - s + int64(len - keep);
-    if (keep < len && digits[keep] >= '5') {
-        std::size_t i = keep;
-        while (i > 0 && digits[i - 1] == '9') digits[--i] = '0';
-        if (i == 0) {
-            digits[0] = '1';  // all nines: the next power of ten
-            keep = 1;
-            e += int64(n);
-        } else {
-            ++digits[i - 1];
-        }
-    }
-    readDigits(m, digits, keep);
-    std::free(digits);
-    if ((a.mantissa.length < 0) != (b.mantissa.length < 0)) m.length = -m.length;
-    return storeResult(r, m, e);
+    // Only the mantissas pass through fp; the powers of ten combine exactly.
+    equate(X, a.mantissa);
+    equate(Y, b.mantissa);
+    div(Q, X, Y);
+    int e10 = 0;
+    takeDigits(m, fpToStr2(e10, Q, globalBitPrecision / 4));
+    return storeResult(r, m, int64(a.exponent) - b.exponent + e10);
 }
 
 bool DecToRR(fp& x, DecData const& d) {
@@ -799,13 +786,7 @@ bool DecToRR(fp& x, DecData const& d) {
 void RRtoDec(DecData& d, fp const& x) {
     static mb m;
     int e10 = 0;
-    char* s = fpToStr2(e10, x, globalBitPrecision / 4);
-    char const* p = s;
-    bool negative = *p == '-';
-    if (negative) ++p;
-    readDigits(m, p, std::strlen(p));
-    std::free(s);
-    if (negative) m.length = -m.length;
+    takeDigits(m, fpToStr2(e10, x, globalBitPrecision / 4));
     // The digits carry no trailing zero and fpToStr2 holds its exponent inside int32,
     // so this stores; the test only keeps the target defined.
     if (!storeResult(d, m, e10)) myFree(d);
