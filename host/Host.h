@@ -1,0 +1,116 @@
+// A stand-in for the host runtime: it loads the plug-in, answers the services the plug-in
+// resolves, keeps what the plug-in registers, owns the objects and strings it hands out,
+// and calls any registered method by its declaration text with host values.
+//
+// Reference rule: every object and string has a reference count. A handle that a method
+// returns and that was created during that call (by the new-instance or build-string
+// service) carries its creation reference to the caller. Any other returned handle (the
+// receiver, an argument, a string the plug-in keeps such as its shared empty string) is
+// borrowed: the host adds the caller's reference itself. A raised exception object passes
+// its creation reference to the host. Instance data is zero-filled before the class
+// constructor runs. Empty host strings may be passed as a nil handle (nilString()).
+#ifndef VANTREL_HOST_H
+#define VANTREL_HOST_H
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "HostInterface.h"
+
+namespace vhost {
+
+// Loads the plug-in library and calls its REALPluginMain, once per process; later calls
+// with the same path do nothing. Throws std::runtime_error when it cannot load.
+void loadPlugin(std::string const& path);
+
+// The resolver handed to the plug-in. An unknown entry name ends the process with a message.
+void* resolve(char const* entryName);
+
+// What registration left: classes in registration order, module methods in order.
+int32_t registeredPluginVersion();  // -1 before the plug-in announced one
+std::vector<REALclassDefinition const*> registeredClasses();
+REALclassDefinition const* findClass(std::string const& name);
+std::vector<HostMethodEntry> registeredModuleMethods();
+std::uintptr_t dataOffset();  // the offset the host stores in every class definition
+
+// A counted reference to a host object; nil when empty.
+class Object {
+public:
+    Object() = default;
+    explicit Object(REALobject adopted) : p_(adopted) {}  // takes over one reference
+    Object(Object const& o);
+    Object(Object&& o) noexcept : p_(o.p_) { o.p_ = nullptr; }
+    Object& operator=(Object o) noexcept {
+        std::swap(p_, o.p_);
+        return *this;
+    }
+    ~Object();
+    REALobject handle() const { return p_; }
+    bool isNil() const { return p_ == nullptr; }
+    std::string className() const;
+    long refCount() const;
+    void* instanceData() const;
+    friend bool operator==(Object const& a, Object const& b) { return a.p_ == b.p_; }
+    friend bool operator!=(Object const& a, Object const& b) { return a.p_ != b.p_; }
+
+private:
+    REALobject p_ = nullptr;
+};
+
+enum class Kind { None, Object, String, Double, Integer, Currency, Boolean };
+
+struct Value {
+    Kind kind = Kind::None;
+    Object object;
+    std::string text;
+    bool nilString = false;  // a String passed as the nil handle
+    double number = 0;
+    std::int64_t integer = 0;  // Integer and Currency
+    bool boolean = false;
+};
+
+Value obj(Object const& o);
+Value nilObject();
+Value str(std::string const& s);
+Value nilString();
+Value dbl(double d);
+Value integer(std::int64_t i);
+Value currency(std::int64_t c);
+Value boolean(bool b);
+
+struct CallResult {
+    Value value;                     // Kind::None for a method without result
+    std::vector<std::string> raised; // class names of raised exceptions, in order
+    std::string exception() const { return raised.empty() ? std::string() : raised.front(); }
+};
+
+// A new instance: memory, zeroed instance data, the class constructor. Nil when refused.
+Object newObject(std::string const& className);
+// New className(args): a new instance, then its constructor declaration `decl`.
+Object construct(std::string const& className, std::string const& decl, std::vector<Value> const& args,
+                 CallResult* result = nullptr);
+// Calls the class method `decl` of className on receiver (which may be nil).
+// Throws std::invalid_argument for an unknown declaration or arguments of the wrong kind.
+CallResult call(std::string const& className, Object const& receiver, std::string const& decl,
+                std::vector<Value> const& args);
+CallResult callModule(std::string const& decl, std::vector<Value> const& args);
+
+// While set, the new-instance service returns nil for this class (empty: refuse nothing).
+void refuseNewInstance(std::string const& className);
+
+struct Stats {
+    long liveObjects = 0;
+    long liveStrings = 0;
+    long openStringData = 0;       // string data handed out and not yet disposed
+    long droppedObjects = 0;       // created during a call, neither returned nor raised
+    long droppedStrings = 0;       // built during a call and not returned
+    long nilExceptions = 0;        // raise called with nil
+    long constructorRuns = 0;
+    long destructorRuns = 0;
+};
+Stats stats();
+
+}  // namespace vhost
+
+#endif
