@@ -109,7 +109,9 @@ REALobject powResult(REALobject r, bool ok) {
 
 // ---- module functions through fp
 
-using FpFn = void (*)(fp&, fp const&);
+// An fp function with whether it wrote its target: beyond the exponential's range
+// exp, sinh and cosh leave it unchanged, which must not read as 0.
+using FpFn = bool (*)(fp&, fp const&);
 enum Domain { AbsAtMostOne, AtLeastOne, AbsBelowOne };
 
 bool inside(fp const& a, Domain d) {
@@ -124,9 +126,9 @@ bool inside(fp const& a, Domain d) {
 // r = f(a) brought back to decimal; an argument beyond fp's reach is refused.
 REALobject throughFp(REALobject r, fp const& a, bool argumentOk, FpFn f) {
     fp z;
-    if (argumentOk) f(z, a);
+    bool done = argumentOk && f(z, a);
     RRtoDec(dec(r), z);
-    return refusedUnless(argumentOk, r);
+    return refusedUnless(done, r);
 }
 
 REALobject plainFp(REALobject x, FpFn f) {
@@ -173,21 +175,34 @@ REALobject signedFp(REALobject x, FpFn f, Sign need) {
     return throughFp(r, a, ok, f);
 }
 
-void sqrtFp(fp& z, fp const& a) { sqrt(z, a); }
-void logFp(fp& z, fp const& a) { log(z, a); }
-void expFp(fp& z, fp const& a) { exp(z, a); }
-void sinFp(fp& z, fp const& a) { sin(z, a); }
-void cosFp(fp& z, fp const& a) { cos(z, a); }
-void tanFp(fp& z, fp const& a) { tan(z, a); }
-void asinFp(fp& z, fp const& a) { asin(z, a); }
-void acosFp(fp& z, fp const& a) { acos(z, a); }
-void atanFp(fp& z, fp const& a) { atan(z, a); }
-void sinhFp(fp& z, fp const& a) { sinh(z, a); }
-void coshFp(fp& z, fp const& a) { cosh(z, a); }
-void tanhFp(fp& z, fp const& a) { tanh(z, a); }
-void asinhFp(fp& z, fp const& a) { asinh(z, a); }
-void acoshFp(fp& z, fp const& a) { acosh(z, a); }
-void atanhFp(fp& z, fp const& a) { atanh(z, a); }
+template <void (*F)(fp&, fp const&)>
+bool always(fp& z, fp const& a) {
+    F(z, a);
+    return true;
+}
+
+template <void (*F)(fp&, fp const&)>
+bool inExpRange(fp& z, fp const& a) {
+    if (!expInRange(a)) return false;
+    F(z, a);
+    return true;
+}
+
+FpFn const sqrtFp = always<sqrt>;
+FpFn const logFp = always<log>;
+FpFn const expFp = inExpRange<exp>;
+FpFn const sinFp = always<sin>;
+FpFn const cosFp = always<cos>;
+FpFn const tanFp = always<tan>;
+FpFn const asinFp = always<asin>;
+FpFn const acosFp = always<acos>;
+FpFn const atanFp = always<atan>;
+FpFn const sinhFp = inExpRange<sinh>;
+FpFn const coshFp = inExpRange<cosh>;
+FpFn const tanhFp = always<tanh>;
+FpFn const asinhFp = always<asinh>;
+FpFn const acoshFp = always<acosh>;
+FpFn const atanhFp = always<atanh>;
 
 template <class F>
 HostFunction fn(F f) {

@@ -330,6 +330,17 @@ fp const& expLimit() {
     return once([](fp& v) { init(v, 1481763716); });
 }
 
+}  // namespace
+
+bool expInRange(fp const& x) {
+    static fp a;
+    equateWithCare(a, x);
+    if (isNegative(a)) negate(a);
+    return compare(a, expLimit()) <= 0;
+}
+
+namespace {
+
 bool expCore(fp& z, fp const& x) {
     static fp one, f0, f, p, s, s1, term;
     static bool initGood = false;
@@ -337,10 +348,7 @@ bool expCore(fp& z, fp const& x) {
         setExact(one, 1, 0);
         initGood = true;
     }
-    static fp a;
-    equateWithCare(a, x);
-    if (isNegative(a)) negate(a);
-    if (compare(a, expLimit()) > 0) return false;
+    if (!expInRange(x)) return false;
     floor(f0, x);
     sub(f, x, f0);
     int32 n = to_long(f0);

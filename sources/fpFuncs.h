@@ -29,6 +29,7 @@ void log(fp& z, fp const& x);   // z untouched for x <= 0
 fp log(fp const& x);
 void exp(fp& z, fp const& x);   // z untouched when |x| > 1481763716 (result out of range)
 fp exp(fp const& x);
+bool expInRange(fp const& x);   // |x| <= 1481763716: exp, sinh and cosh write their target
 
 // Powers: false when the result is refused (out of range, or a negative base with
 // a fractional exponent); z is then zero.

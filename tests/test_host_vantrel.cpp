@@ -631,6 +631,10 @@ TEST_F(Vantrel, FailureRows) {
         {"ACosh(x As Decimal) As Decimal", "0.5", "DecBadEntryNumberException", "arg"},
         {"ACosh(x As Decimal) As Decimal", "-2", "DecBadEntryNumberException", "arg"},
         {"ACosh(x As Decimal) As Decimal", "1", "", "zero"},
+        // Beyond the exponential's range: refused, never a silent 0.
+        {"Exp(x As Decimal) As Decimal", "2e9", "DecBadEntryNumberException", "zero"},
+        {"Sinh(x As Decimal) As Decimal", "-1481763717", "DecBadEntryNumberException", "zero"},
+        {"Cosh(x As Decimal) As Decimal", "2e9", "DecBadEntryNumberException", "zero"},
     };
     for (Row const& r : rows) {
         Object x = decimal(r.arg);
