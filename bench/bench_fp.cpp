@@ -7,7 +7,7 @@
 
 #include <cstdint>
 
-#include "bench_common.h"
+#include "bench_fp_common.h"
 #include "fp.h"
 #include "fpMath.h"
 
@@ -18,38 +18,6 @@ using namespace bench;
 // The add operands' exponents differ by a few bits, so the sum needs an aligning shift
 // and a rounding, and still overlaps in every word.
 constexpr int32 kExponentGap = 3;
-
-// An owned MPFR value of a given precision.
-struct MpfrVar {
-    mpfr_t v;
-    explicit MpfrVar(mpfr_prec_t bits) { mpfr_init2(v, bits); }
-    ~MpfrVar() { mpfr_clear(v); }
-    MpfrVar(MpfrVar const&) = delete;
-    MpfrVar& operator=(MpfrVar const&) = delete;
-};
-
-// Sets blockPrec for one benchmark and puts the old value back.
-class PrecScope {
-public:
-    explicit PrecScope(int32 words) : saved_(getBlockPrec()) { setBlockPrec(words); }
-    ~PrecScope() { setBlockPrec(saved_); }
-    PrecScope(PrecScope const&) = delete;
-    PrecScope& operator=(PrecScope const&) = delete;
-
-private:
-    int saved_;
-};
-
-mpfr_prec_t bitsOf(int32 words) { return static_cast<mpfr_prec_t>(32 * words); }
-
-// r := x exactly; r's precision is raised to hold every bit of the mantissa.
-void toMpfr(mpfr_ptr r, fp const& x) {
-    int32 n = x.mantissa.length < 0 ? -x.mantissa.length : x.mantissa.length;
-    mpfr_set_prec(r, bitsOf(n < 1 ? 1 : n));
-    MpzVar m;
-    toMpz(m.v, x.mantissa);
-    mpfr_set_z_2exp(r, m.v, x.exponent, MPFR_RNDN);
-}
 
 // Operands of blockPrec words with random positive mantissas, in both representations.
 struct Operands {

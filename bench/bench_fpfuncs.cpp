@@ -8,7 +8,7 @@
 
 #include <cstdint>
 
-#include "bench_common.h"
+#include "bench_fp_common.h"
 #include "fp.h"
 #include "fpFuncs.h"
 #include "fpMath.h"
@@ -16,35 +16,6 @@
 namespace {
 
 using namespace bench;
-
-struct MpfrVar {
-    mpfr_t v;
-    explicit MpfrVar(mpfr_prec_t bits) { mpfr_init2(v, bits); }
-    ~MpfrVar() { mpfr_clear(v); }
-    MpfrVar(MpfrVar const&) = delete;
-    MpfrVar& operator=(MpfrVar const&) = delete;
-};
-
-class PrecScope {
-public:
-    explicit PrecScope(int32 words) : saved_(getBlockPrec()) { setBlockPrec(words); }
-    ~PrecScope() { setBlockPrec(saved_); }
-    PrecScope(PrecScope const&) = delete;
-    PrecScope& operator=(PrecScope const&) = delete;
-
-private:
-    int saved_;
-};
-
-mpfr_prec_t bitsOf(int32 words) { return static_cast<mpfr_prec_t>(32 * words); }
-
-void toMpfr(mpfr_ptr r, fp const& x) {
-    int32 n = x.mantissa.length < 0 ? -x.mantissa.length : x.mantissa.length;
-    mpfr_set_prec(r, bitsOf(n < 1 ? 1 : n));
-    MpzVar m;
-    toMpz(m.v, x.mantissa);
-    mpfr_set_z_2exp(r, m.v, x.exponent, MPFR_RNDN);
-}
 
 // A full-precision argument: `scale` (a power of two) times a random mantissa in [1, 2).
 struct Arg {

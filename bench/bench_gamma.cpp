@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "bench_common.h"
+#include "bench_fp_common.h"
 #include "fp.h"
 #include "fpConv.h"
 #include "fpMath.h"
@@ -23,36 +23,7 @@ namespace {
 
 using namespace bench;
 
-struct MpfrVar {
-    mpfr_t v;
-    explicit MpfrVar(mpfr_prec_t bits) { mpfr_init2(v, bits); }
-    ~MpfrVar() { mpfr_clear(v); }
-    MpfrVar(MpfrVar const&) = delete;
-    MpfrVar& operator=(MpfrVar const&) = delete;
-};
-
-class PrecScope {
-public:
-    explicit PrecScope(int32 words) : saved_(getBlockPrec()) { setBlockPrec(words); }
-    ~PrecScope() { setBlockPrec(saved_); }
-    PrecScope(PrecScope const&) = delete;
-    PrecScope& operator=(PrecScope const&) = delete;
-
-private:
-    int saved_;
-};
-
 int32 words(benchmark::State const& state) { return static_cast<int32>(state.range(0)); }
-mpfr_prec_t bitsOf(int32 n) { return static_cast<mpfr_prec_t>(32 * n); }
-
-// r := x exactly.
-void toMpfr(mpfr_ptr r, fp const& x) {
-    int32 n = x.mantissa.length < 0 ? -x.mantissa.length : x.mantissa.length;
-    mpfr_set_prec(r, bitsOf(n < 1 ? 1 : n));
-    MpzVar m;
-    toMpz(m.v, x.mantissa);
-    mpfr_set_z_2exp(r, m.v, x.exponent, MPFR_RNDN);
-}
 
 // Whether got agrees with want to 10^-15 relative: a benchmark of a wrong answer is
 // worthless. (Spouge's formula at decPrec 16 is good to about 10^-22; the tests hold

@@ -175,6 +175,17 @@ fp const& constOne() {
 
 }  // namespace
 
+// Both forms of a one-operand function from its core, which works at two words or more.
+#define VANTREL_UNARY_FORMS(name, core)                         \
+    void name(fp& z, fp const& x) {                             \
+        atTwoWords(z, [&x](fp& r) { return core(r, x); });      \
+    }                                                           \
+    fp name(fp const& x) {                                      \
+        fp z;                                                   \
+        name(z, x);                                             \
+        return z;                                               \
+    }
+
 // ---- rounding to integers ----
 
 void floor(fp& z, fp const& x) {
@@ -262,15 +273,7 @@ bool sqrtCore(fp& z, fp const& x) {
 
 }  // namespace
 
-void sqrt(fp& z, fp const& x) {
-    atTwoWords(z, [&x](fp& r) { return sqrtCore(r, x); });
-}
-
-fp sqrt(fp const& x) {
-    fp z;
-    sqrt(z, x);
-    return z;
-}
+VANTREL_UNARY_FORMS(sqrt, sqrtCore)
 
 // ---- logarithm and exponential ----
 
@@ -369,25 +372,9 @@ bool expCore(fp& z, fp const& x) {
 
 }  // namespace
 
-void log(fp& z, fp const& x) {
-    atTwoWords(z, [&x](fp& r) { return logCore(r, x); });
-}
+VANTREL_UNARY_FORMS(log, logCore)
 
-fp log(fp const& x) {
-    fp z;
-    log(z, x);
-    return z;
-}
-
-void exp(fp& z, fp const& x) {
-    atTwoWords(z, [&x](fp& r) { return expCore(r, x); });
-}
-
-fp exp(fp const& x) {
-    fp z;
-    exp(z, x);
-    return z;
-}
+VANTREL_UNARY_FORMS(exp, expCore)
 
 // ---- powers ----
 
@@ -949,16 +936,6 @@ bool acosCore(fp& z, fp const& x) {
 }
 
 }  // namespace
-
-#define VANTREL_UNARY_FORMS(name, core)                         \
-    void name(fp& z, fp const& x) {                             \
-        atTwoWords(z, [&x](fp& r) { return core(r, x); });      \
-    }                                                           \
-    fp name(fp const& x) {                                      \
-        fp z;                                                   \
-        name(z, x);                                             \
-        return z;                                               \
-    }
 
 VANTREL_UNARY_FORMS(sin, sinCore)
 VANTREL_UNARY_FORMS(cos, cosCore)
