@@ -11,6 +11,7 @@
 #include "fpMath.h"
 #include "mbConv.h"
 #include "mbMath.h"
+#include "myGammaFunctions.h"
 
 int Lg2(fp const& x) {
     if (x.mantissa.length == 0) return 0;
@@ -1151,3 +1152,25 @@ VANTREL_UNARY_FORMS(asinh, asinhCore)
 VANTREL_UNARY_FORMS(acosh, acoshCore)
 VANTREL_UNARY_FORMS(atanh, atanhCore)
 #undef VANTREL_UNARY_FORMS
+
+// ---- factorial ----
+
+void factorial(fp& z, fp const& x) {
+    fp t;
+    add(t, x, 1.0);
+    Gamma(z, t);
+}
+
+fp factorial(fp const& x) {
+    fp z;
+    factorial(z, x);
+    return z;
+}
+
+void factorial(fp& z, double x) { Gamma(z, x + 1.0); }
+
+fp factorial(double x) {
+    fp z;
+    Gamma(z, x + 1.0);
+    return z;
+}

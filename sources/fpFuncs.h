@@ -79,4 +79,11 @@ fp acosh(fp const& x);
 void atanh(fp& z, fp const& x);  // z untouched for |x| >= 1
 fp atanh(fp const& x);
 
+// The factorial of fp: z = Gamma(x + 1), so 0 at the negative integers
+// and for x > 8.61e7 - 1. The double forms add the 1 in double.
+void factorial(fp& z, fp const& x);
+fp factorial(fp const& x);
+void factorial(fp& z, double x);
+fp factorial(double x);
+
 #endif

@@ -8,6 +8,8 @@
 #include <gtest/gtest.h>
 #include <mpfr.h>
 
+#include <clocale>
+#include <cstdlib>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -111,6 +113,17 @@ inline void setMpfr(mpfr_ptr r, fp const& x) {
     mpfr_mul_2si(r, r, x.exponent, MPFR_RNDN);
 }
 
+// The value of r exactly, its significand as the mantissa (zero for a zero r).
+inline fp fpOfMpfr(mpfr_srcptr r) {
+    fp x;
+    if (mpfr_zero_p(r)) return x;
+    Mpz m;
+    mpfr_exp_t e = mpfr_get_z_2exp(m, r);
+    fromMpz(x.mantissa, m);
+    x.exponent = static_cast<int32>(e);
+    return x;
+}
+
 // One line on the record for failure messages: the mantissa record and the exponent.
 inline std::string show(fp const& x) {
     std::ostringstream os;
@@ -154,6 +167,36 @@ inline ::testing::AssertionResult sameFp(fp const& a, fp const& b) {
         a.exponent != b.exponent)
         return ::testing::AssertionFailure() << show(a) << " differs from " << show(b);
     return ::testing::AssertionSuccess();
+}
+
+// Sets a locale whose decimal point is a comma, compiling one into a scratch
+// directory with localedef when none is installed. Returns false when neither works.
+inline bool commaLocale(std::string& scratch) {
+    for (char const* n : {"de_DE.UTF-8", "de_DE.utf8", "fr_FR.UTF-8", "German"})
+        if (std::setlocale(LC_NUMERIC, n) != nullptr) return true;
+#ifdef _WIN32
+    (void)scratch;
+    return false;
+#else
+    char dir[] = "/tmp/vantrel-locale-XXXXXX";
+    if (mkdtemp(dir) == nullptr) return false;
+    scratch = dir;
+    std::string cmd = "localedef -i de_DE -f UTF-8 " + scratch + "/de_DE.UTF-8 >/dev/null 2>&1";
+    if (std::system(cmd.c_str()) != 0) return false;
+    setenv("LOCPATH", scratch.c_str(), 1);
+    return std::setlocale(LC_NUMERIC, "de_DE.UTF-8") != nullptr;
+#endif
+}
+
+// Back to the C locale; removes the scratch directory that commaLocale made.
+inline void leaveCommaLocale(std::string const& scratch) {
+    std::setlocale(LC_NUMERIC, "C");
+#ifndef _WIN32
+    if (!scratch.empty()) {
+        unsetenv("LOCPATH");
+        if (std::system(("rm -rf " + scratch).c_str()) != 0) ADD_FAILURE() << "could not remove " << scratch;
+    }
+#endif
 }
 
 }  // namespace oracle

@@ -536,25 +536,6 @@ TEST(FpDouble, ConstructorAndAssignment) {
     EXPECT_TRUE(equalsExactly(z, decimal("-3", 0)));
 }
 
-// Sets a locale whose decimal point is a comma, compiling one into a scratch
-// directory with localedef when none is installed. Returns false when neither works.
-bool commaLocale(std::string& scratch) {
-    for (char const* n : {"de_DE.UTF-8", "de_DE.utf8", "fr_FR.UTF-8", "German"})
-        if (std::setlocale(LC_NUMERIC, n) != nullptr) return true;
-#ifdef _WIN32
-    (void)scratch;
-    return false;
-#else
-    char dir[] = "/tmp/vantrel-locale-XXXXXX";
-    if (mkdtemp(dir) == nullptr) return false;
-    scratch = dir;
-    std::string cmd = "localedef -i de_DE -f UTF-8 " + scratch + "/de_DE.UTF-8 >/dev/null 2>&1";
-    if (std::system(cmd.c_str()) != 0) return false;
-    setenv("LOCPATH", scratch.c_str(), 1);
-    return std::setlocale(LC_NUMERIC, "de_DE.UTF-8") != nullptr;
-#endif
-}
-
 TEST(FpDouble, CommaLocaleStillReads) {
     // printf writes the locale's radix character; the reader needs a point.
     std::string scratch;

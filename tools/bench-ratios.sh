@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Times the integer layer beside GMP (bench_mb: arithmetic; bench_numtheory: roots, gcd,
 # modular powers, primality; bench_text: decimal text out and in) and the floating-point
-# arithmetic beside MPFR (bench_fp), and prints our time / the oracle's time per operation
-# and operand size, as Markdown tables: the median CPU time of five repetitions, run in
-# random order so that a slow spell of the machine does not land on one side only.
+# arithmetic, the elementary functions and the gamma family beside MPFR (bench_fp,
+# bench_fpfuncs, bench_gamma), and prints our time / the oracle's time per operation and
+# operand size, as Markdown tables: the median CPU time of five repetitions, run in random
+# order so that a slow spell of the machine does not land on one side only.
 # Usage: tools/bench-ratios.sh [build-dir] [extra Google Benchmark flags...]
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -13,7 +14,7 @@ shift || true
 # Timings mean something only from an optimised build without sanitizers.
 cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVANTREL_SANITIZE=OFF \
   -DVANTREL_BENCH=ON >/dev/null
-cmake --build "$dir" --target bench_mb bench_numtheory bench_text bench_fp >/dev/null
+cmake --build "$dir" --target bench_mb bench_numtheory bench_text bench_fp bench_fpfuncs bench_gamma >/dev/null
 
 json=$(mktemp)
 log=$(mktemp)
@@ -99,3 +100,9 @@ ratios bench_text mb gmp "numbers of the given decimal digits; mb2Str beside mpz
 printf "\n"
 ratios bench_fp fp mpfr "blockPrec in words of 32 bits, MPFR at 32 bits per word rounding to nearest; random positive mantissas of blockPrec words, add operands 3 bits apart in exponent" \
   "add mul div" "$@"
+printf "\n"
+ratios bench_fpfuncs fp mpfr "blockPrec in words of 32 bits, MPFR at 32 bits per word rounding to nearest; one fixed full-precision argument per function inside its domain" \
+  "sqrt log exp pow sin cos tan atan atan2 asin acos sinh cosh tanh asinh acosh atanh" "$@"
+printf "\n"
+ratios bench_gamma fp mpfr "blockPrec in words of 32 bits, decPrec 16, MPFR at 32 bits per word; Gamma_20000_5 is Gamma(20000.5) by Spouge's formula, LnFactorial_1e8 beside mpfr_lngamma(10^8 + 1), loadNumbers beside mpfr_set_str of the same 1002 texts" \
+  "Gamma_20 Gamma_1000 Gamma_20000 Gamma_20000_5 LnFactorial_1e8 loadNumbers" "$@"

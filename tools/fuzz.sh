@@ -8,7 +8,7 @@ set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build="$root/build-fuzz"
 seconds="${1:-20}"
-targets=(fuzz_mbConvFromStr fuzz_fpConvFromString fuzz_fpTextRoundTrip)
+targets=(fuzz_mbConvFromStr fuzz_fpConvFromString fuzz_fpTextRoundTrip fuzz_getDec_Str)
 
 CC=clang CXX=clang++ cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DVANTREL_FUZZ=ON -DVANTREL_TESTS=OFF -DVANTREL_BENCH=OFF >/dev/null

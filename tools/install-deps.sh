@@ -4,10 +4,10 @@
 set -euo pipefail
 
 PACKAGES=(
-  cmake ninja-build g++
+  cmake ninja-build g++ python3
   libgtest-dev libgmock-dev
   libgmp-dev libmpfr-dev
-  libbenchmark-dev
+  libbenchmark-dev libboost-dev
   clang libclang-rt-14-dev
 )
 
