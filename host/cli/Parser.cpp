@@ -147,7 +147,7 @@ public:
             st.tag = Statement::Tag::Evaluate;
         }
         st.expr = comparison();
-        if (peek().kind != Token::Kind::End) fail("unexpected " + describe(peek()) + " after the expression");
+        if (peek().kind != Token::Kind::End) fail("found " + describe(peek()) + " after the expression");
         return st;
     }
 
