@@ -583,6 +583,16 @@ std::vector<HostMethodEntry> registeredModuleMethods() {
 
 std::uintptr_t dataOffset() { return kDataOffset; }
 
+bool readDeclaration(std::string const& text, Declaration& out) {
+    Signature sig;
+    if (!parseDeclaration(text, sig)) return false;
+    out.name = sig.name;
+    out.params.clear();
+    for (Param const& p : sig.params) out.params.push_back(Parameter{p.kind, p.className});
+    out.result = Parameter{sig.result.kind, sig.result.className};
+    return true;
+}
+
 Object::Object(Object const& o) : p_(o.p_) { retain(p_); }
 Object::~Object() { release(p_); }
 std::string Object::className() const { return p_ ? p_->cls->name : std::string(); }

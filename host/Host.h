@@ -85,6 +85,21 @@ struct CallResult {
     std::string exception() const { return raised.empty() ? std::string() : raised.front(); }
 };
 
+// A declaration as the host reads it, for callers that choose among declarations by name
+// and types. className names the class of an Object parameter or result.
+struct Parameter {
+    Kind kind = Kind::None;
+    std::string className;
+};
+struct Declaration {
+    std::string name;
+    std::vector<Parameter> params;
+    Parameter result;  // Kind::None: no result
+};
+// Reads "Name(a As T, ...) As R" with the registered classes as object types; false when
+// the host could not call it.
+bool readDeclaration(std::string const& text, Declaration& out);
+
 // A new instance: memory, zeroed instance data, the class constructor. Nil when refused.
 Object newObject(std::string const& className);
 // New className(args): a new instance, then its constructor declaration `decl`.

@@ -17,3 +17,11 @@ for e in "${examples[@]}"; do
   echo "==== $e"
   "./build/$e"
 done
+
+# The command line of the host stand-in, on the demonstration script.
+echo "==== vantrel-host tests/golden/demo.vh"
+if cmake --build build -j "$(nproc)" --target vantrel-host Vantrel >/dev/null 2>&1; then
+  ./build/vantrel-host tests/golden/demo.vh
+else
+  echo "vantrel-host or the plug-in Vantrel is not built here: the demonstration is skipped"
+fi

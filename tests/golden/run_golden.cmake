@@ -1,0 +1,13 @@
+# Runs vantrel-host on one script (or with ARGS alone) and compares standard output and error (merged in
+# the order written) and the exit status with the expected file.
+execute_process(COMMAND ${HOST} --plugin ${PLUGIN} ${ARGS} ${SCRIPT}
+                OUTPUT_VARIABLE out ERROR_VARIABLE out RESULT_VARIABLE status)
+string(APPEND out "[exit ${status}]\n")
+file(READ ${EXPECTED} expected)
+if(NOT out STREQUAL expected)
+  string(REGEX REPLACE "\\.out$" ".actual" actual_file ${EXPECTED})
+  get_filename_component(actual_file ${actual_file} NAME)
+  file(WRITE ${CMAKE_CURRENT_BINARY_DIR}/${actual_file} "${out}")
+  execute_process(COMMAND diff -u ${EXPECTED} ${CMAKE_CURRENT_BINARY_DIR}/${actual_file})
+  message(FATAL_ERROR "output of vantrel-host ${ARGS} ${SCRIPT} differs from ${EXPECTED}")
+endif()
