@@ -1,5 +1,7 @@
 # Runs vantrel-host on one script (or with ARGS alone) and compares standard output and error (merged in
 # the order written) and the exit status with the expected file.
+# ARGS separates its items with "|": a ";" would split them on the way through add_test.
+string(REPLACE "|" ";" ARGS "${ARGS}")
 execute_process(COMMAND ${HOST} --plugin ${PLUGIN} ${ARGS} ${SCRIPT}
                 OUTPUT_VARIABLE out ERROR_VARIABLE out RESULT_VARIABLE status)
 string(APPEND out "[exit ${status}]\n")
