@@ -23,6 +23,8 @@ namespace {
 using namespace vhost;
 using oracle::Mpq;
 using oracle::Mpz;
+using oracle::pow10q;
+using oracle::valueOfText;
 
 char const* const kDecDecls[] = {
     "Constructor()", "Constructor(inputString As String)", "Constructor(x As Double)", "DecFree()", "Destructor()",
@@ -97,27 +99,6 @@ std::string full(std::string const& prefix) {
 int sgn(int c) { return (c > 0) - (c < 0); }
 int sign(mpq_srcptr q) { return mpq_sgn(q); }
 
-Mpq pow10q(long e) {
-    Mpz p;
-    mpz_ui_pow_ui(p, 10, static_cast<unsigned long>(std::labs(e)));
-    Mpq q;
-    mpq_set_z(q, p);
-    if (e < 0) mpq_inv(q, q);
-    return q;
-}
-// The exact value of a decimal text such as "-12.5e3" or a DecStr "-125e2".
-Mpq valueOfText(std::string const& t) {
-    auto e = t.find_first_of("eE");
-    std::string m = t.substr(0, e);
-    long x = e == std::string::npos ? 0 : std::stol(t.substr(e + 1));
-    if (auto dot = m.find('.'); dot != std::string::npos) {
-        x -= static_cast<long>(m.size() - dot - 1);
-        m.erase(dot, 1);
-    }
-    Mpq q(m.c_str());
-    mpq_mul(q, q, pow10q(x));
-    return q;
-}
 // The value of a result object; its DecStr must be in normal form (no trailing zero, 0 as 0e0).
 Mpq valueOf(Object const& o) {
     std::string s = decStr(o), m = s.substr(0, s.find('e'));
@@ -148,12 +129,6 @@ Mpq ofMpfr(mpfr_srcptr x) {
 long fpUlps(long n) {
     long words = 4 * n / 32 + 1;
     return 1 + static_cast<long>(std::ceil(std::ldexp(std::pow(10.0, n), static_cast<int>(36 - 32 * words))));
-}
-// The 14-digit image ("%.13e") in which a Double operand enters.
-Mpq imageOf(double x) {
-    char buf[64];
-    std::snprintf(buf, sizeof buf, "%.13e", x);
-    return valueOfText(buf);
 }
 // Arguments for a declaration from its parameter types, objects taken in turn from `objs`.
 std::vector<Value> argsFor(std::string const& decl, std::vector<Value> const& objs) {
@@ -331,7 +306,7 @@ TEST_F(Vantrel, TwoOperandMethodsAgainstRationals) {
         std::int64_t k = i % 9 == 0 ? std::int64_t{1} << 32 : static_cast<std::int64_t>(g() >> (g() % 64));
         for (Row const& r : rows) {
             Value v = r.kind == D ? obj(b) : r.kind == F ? dbl(x) : integer(k);
-            Mpq q = r.kind == D ? qb : r.kind == F ? imageOf(x) : Mpq(std::to_string(std::int32_t(k)).c_str());
+            Mpq q = r.kind == D ? qb : r.kind == F ? oracle::fourteenDigits(x) : Mpq(std::to_string(std::int32_t(k)).c_str());
             Mpq const &lhs = r.right ? q : qa, &rhs = r.right ? qa : q;
             long live = stats().liveObjects;
             CallResult res = method(a, r.decl, {v});
