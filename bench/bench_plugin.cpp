@@ -10,20 +10,14 @@
 #include <vector>
 
 #include "Host.h"
+#include "bench_fp_common.h"
 #include "dec_operands.h"
 
 namespace {
 
 using namespace vhost;
 
-// An owned MPFR number.
-struct MpfrVar {
-    mpfr_t v;
-    explicit MpfrVar(mpfr_prec_t bits) { mpfr_init2(v, bits); }
-    ~MpfrVar() { mpfr_clear(v); }
-    MpfrVar(MpfrVar const&) = delete;
-    MpfrVar& operator=(MpfrVar const&) = delete;
-};
+using bench::MpfrVar;
 
 constexpr mpfr_prec_t kOracleBits = 1024;
 

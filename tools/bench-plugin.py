@@ -9,12 +9,8 @@ Usage: tools/bench-plugin.py [build-dir]  (default: build-bench)
 """
 import decimal
 import importlib.util
-import json
 import os
-import subprocess
 import sys
-import tempfile
-import timeit
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 spec = importlib.util.spec_from_file_location("bench_decimal_py", os.path.join(ROOT, "tools", "bench-decimal.py"))
@@ -64,40 +60,11 @@ def python_times(n):
     decimal.setcontext(decimal.Context(prec=n))
     D = decimal.Decimal
     env = {"a": D(shared.text_a(n)), "b": D(shared.text_b(n)), "x": D(text_x(n)), "sin": sin}
-    out = {}
-    for op, _, stmt in OPS:
-        timer = timeit.Timer(stmt, globals=env)
-        loops, took = timer.autorange()
-        loops = max(loops, int(loops * 0.2 / max(took, 1e-9)))
-        out[op] = min(timer.repeat(repeat=5, number=loops)) / loops * 1e9
-    return out
+    return shared.time_statements({op: stmt for op, _, stmt in OPS}, env)
 
 
 def plugin_times(build):
-    subprocess.run(["cmake", "-S", ROOT, "-B", build, "-G", "Ninja", "-DCMAKE_BUILD_TYPE=RelWithDebInfo",
-                    "-DVANTREL_SANITIZE=OFF", "-DVANTREL_TESTS=OFF", "-DVANTREL_BENCH=ON"],
-                   check=True, stdout=subprocess.DEVNULL)
-    subprocess.run(["cmake", "--build", build, "--target", "bench_plugin", "-j3"], check=True,
-                   stdout=subprocess.DEVNULL)
-    with tempfile.NamedTemporaryFile(suffix=".json") as f:
-        subprocess.run([os.path.join(build, "bench_plugin"), "--benchmark_repetitions=5",
-                        "--benchmark_report_aggregates_only=true", "--benchmark_min_time=0.2",
-                        "--benchmark_enable_random_interleaving=true",
-                        "--benchmark_out=" + f.name, "--benchmark_out_format=json"],
-                       check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        data = json.load(open(f.name))
-    scale = {"ns": 1.0, "us": 1e3, "ms": 1e6, "s": 1e9}
-    out = {}
-    for b in data["benchmarks"]:
-        if b.get("error_occurred"):
-            sys.exit("bench_plugin: %s: %s" % (b["name"], b.get("error_message", "error")))
-        if not b["name"].endswith("_median"):
-            continue
-        name, size = b["name"][: -len("_median")].split("/")
-        out[(name.split("_", 1)[1], int(size.split(":")[1]))] = b["cpu_time"] * scale[b["time_unit"]]
-    if not out:
-        sys.exit("bench_plugin gave no times")
-    return out
+    return {(name.split("_", 1)[1], n): t for (name, n), t in shared.run_benchmark(build, "bench_plugin").items()}
 
 
 def main():
