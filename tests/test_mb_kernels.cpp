@@ -1,10 +1,17 @@
 // The product and division kernels at every pairing of small word counts, odd and even,
 // against GMP: with 64-bit limbs an odd count leaves a half-filled top limb, and the
-// short division changes method with the length. Run under both kernel widths
-// (VANTREL_WORD32 forces the 32-bit one).
+// short division changes method with the length; the decimal reader and writer across
+// their chunks of 9 and 19 digits. Run under both kernel widths (VANTREL_WORD32 forces
+// the 32-bit one).
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <string>
+#include <vector>
+
 #include "gmp_oracle.h"
+#include "mb2Str.h"
+#include "mbConv.h"
 #include "mbMath.h"
 
 namespace {
@@ -134,6 +141,57 @@ TEST(MbKernels, ShortDivisionAtEveryLength) {
                 ASSERT_EQ(static_cast<unsigned int>(rem), wantR);
                 ASSERT_TRUE(isNormalValue(a, wantQ)) << "q = x";
             }
+        }
+    }
+}
+
+}  // namespace
+
+namespace {
+
+// Digit strings of every length across several chunk boundaries (9 and 19 digits):
+// random, all nines, and a one followed by zeros, either sign.
+std::vector<std::string> digitTexts(Generator& g) {
+    std::vector<std::string> out;
+    for (int d = 1; d <= 80; ++d) {
+        std::string r(static_cast<std::size_t>(d), '0');
+        for (auto& c : r) c = static_cast<char>('0' + g.intIn(0, 9));
+        if (r[0] == '0') r[0] = static_cast<char>('1' + g.intIn(0, 8));
+        std::string one = "1" + std::string(static_cast<std::size_t>(d - 1), '0');
+        for (std::string const& t : {r, std::string(static_cast<std::size_t>(d), '9'), one}) {
+            out.push_back(t);
+            out.push_back("-" + t);
+        }
+    }
+    return out;
+}
+
+TEST(MbKernels, DecimalTextAtEveryLength) {
+    Generator g(0x6B3E1005u);
+    for (std::string const& t : digitTexts(g)) {
+        Mpz want(t.c_str());
+        mb x;
+        ASSERT_TRUE(mbConvFromStr(x, t.c_str())) << t;
+        ASSERT_TRUE(isNormalValue(x, want)) << t;
+        char* back = mb2Str(x);
+        EXPECT_EQ(std::string(back), t);
+        std::free(back);
+        // The writer counts a record with zero top words by its value.
+        mb padded = g.nonNormal(x);
+        back = mb2Str(padded);
+        EXPECT_EQ(std::string(back), t);
+        std::free(back);
+    }
+}
+
+TEST(MbKernels, WriterAtEveryWordCount) {
+    Generator g(0x6B3E1006u);
+    for (int32 n = 1; n <= 40; ++n) {
+        for (int k = 0; k < 8; ++k) {
+            mb x = makeRecord(g.words(n, g.style()), g.coin());
+            char* text = mb2Str(x);
+            EXPECT_EQ(std::string(text), toMpz(x).str(10));
+            std::free(text);
         }
     }
 }
