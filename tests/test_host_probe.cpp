@@ -212,6 +212,41 @@ TEST_F(HostProbe, CallerErrorsThrow) {
     EXPECT_THROW(probe(o, "low() As Integer"), std::invalid_argument);
 }
 
+TEST_F(HostProbe, BoundMethodsCallAsByText) {
+    Object o = newObject("Probe");
+    Method wide = bind("Probe", "Wide() As Currency");
+    Method sum = bindModule("ProbeSum(a As Integer, b As Integer) As Integer");
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(call(wide, o, {}).value.integer, probe(o, "Wide() As Currency").value.integer);
+        EXPECT_EQ(callModule(sum, {integer(i), integer(2)}).value.integer,
+                  callModule("ProbeSum(a As Integer, b As Integer) As Integer", {integer(i), integer(2)}).value.integer);
+    }
+    EXPECT_THROW(bind("Probe", "NoSuch()"), std::invalid_argument);
+    EXPECT_THROW(bind("NoSuchClass", "Wide() As Currency"), std::invalid_argument);
+    EXPECT_THROW(bindModule("NoSuch()"), std::invalid_argument);
+    EXPECT_THROW(call(sum, o, {integer(1), integer(2)}), std::invalid_argument) << "a module method on a receiver";
+    EXPECT_THROW(callModule(wide, {}), std::invalid_argument) << "a class method without one";
+    EXPECT_THROW(call(Method(), o, {}), std::invalid_argument);
+    EXPECT_THROW(call(wide, newObject("ProbeException"), {}), std::invalid_argument);
+    EXPECT_THROW(callModule(sum, {integer(1)}), std::invalid_argument);
+}
+
+TEST_F(HostProbe, ManyObjectsAreTrackedAndReleased) {
+    long live = stats().liveObjects;
+    std::vector<Object> v;
+    for (int i = 0; i < 1000; ++i) v.push_back(newObject("Probe"));
+    EXPECT_EQ(stats().liveObjects, live + 1000);
+    // Released out of order, so the table's probe runs are broken at many places.
+    for (std::size_t i = 0; i < v.size(); i += 3) v[i] = Object();
+    EXPECT_EQ(stats().liveObjects, live + 1000 - 334);
+    for (Object const& o : v)
+        if (!o.isNil()) {
+            EXPECT_EQ(probe(o, "Low() As Integer").value.integer, 0);
+        }
+    v.clear();
+    EXPECT_EQ(stats().liveObjects, live);
+}
+
 TEST(HostProbeDeath, UnknownEntryNameFailsLoudly) {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     EXPECT_DEATH(resolve("PluginNoSuchService"), "unknown entry \"PluginNoSuchService\"");
