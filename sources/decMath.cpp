@@ -725,20 +725,6 @@ bool getCurr_Dec(long long& out, DecData const& d) {
 
 // ---- division, fp bridge, powers ----
 
-namespace {
-
-// m := the signed digit text of fpToStr2, which it then releases.
-void takeDigits(mb& m, char* s) {
-    char const* p = s;
-    bool negative = *p == '-';
-    if (negative) ++p;
-    readDigits(m, p, std::strlen(p));
-    std::free(s);
-    if (negative) m.length = -m.length;
-}
-
-}  // namespace
-
 bool divDec(DecData& r, DecData const& a, DecData const& b) {
     static fp X, Y, Q;
     static mb m;
@@ -752,7 +738,7 @@ bool divDec(DecData& r, DecData const& a, DecData const& b) {
     equate(Y, b.mantissa);
     div(Q, X, Y);
     int e10 = 0;
-    takeDigits(m, fpToStr2(e10, Q, globalBitPrecision / 4));
+    fpToDecimal(e10, m, Q, globalBitPrecision / 4);
     return storeResult(r, m, int64(a.exponent) - b.exponent + e10);
 }
 
@@ -786,7 +772,7 @@ bool DecToRR(fp& x, DecData const& d) {
 void RRtoDec(DecData& d, fp const& x) {
     static mb m;
     int e10 = 0;
-    takeDigits(m, fpToStr2(e10, x, globalBitPrecision / 4));
+    fpToDecimal(e10, m, x, globalBitPrecision / 4);
     // The digits carry no trailing zero and fpToStr2 holds its exponent inside int32,
     // so this stores; the test only keeps the target defined.
     if (!storeResult(d, m, e10)) myFree(d);

@@ -286,14 +286,20 @@ bool equate(int& v, fp const& x) {
 
 // ---- decimal digits and power of ten ----
 
-char* fpToStr2(int& e10, fp const& x, int nDigits) {
+namespace {
+
+// The work of fpToStr2 before its digits: xtInt := |x| x 10^k rounded half up to an
+// integer of at most nDigits digits, or 10^nDigits (nDigits > 0, x nonzero). False when
+// the scaling loops hit their caps with |x| x 10^k still too large.
+bool scaledDigits(mb& xtInt, int64& k, bool& negative, fp const& x, int nDigits) {
     static fp xt, log_2_10, ten, pointFive;
-    static mb xtInt;
     static bool initGood = false;
-    if (nDigits <= 0 || x.mantissa.length == 0) {
-        e10 = 0;
-        return copyText("0", 1);
-    }
+    // The estimates and powers of ten of the last call: the same inputs give the same
+    // values, and a run of results at one precision needs them again.
+    static int lastDigits = 0, lastLg = 0;
+    static int32 lastWords = 0, lastEst = 0;
+    static fp P, Q;
+    static int32 pDigits = -1, pPrec = 0, qEst = 0, qPrec = 0;
     if (!initGood) {
         long32tofp(ten, 10);
         long32tofp(pointFive, 1);
@@ -307,28 +313,45 @@ char* fpToStr2(int& e10, fp const& x, int nDigits) {
     // Estimates at a small precision: the words that nDigits digits need, and the
     // decimal exponent of x to within a step or two.
     int lg = Lg2(x);
-    int bitsNeeded = std::max(NumBits(nDigits), NumBits(lg));
-    blockPrec = std::max(1, (bitsNeeded + 10) / 32);
-    fp a, thirtyTwo, b;
-    init(a, nDigits);
-    mul(a, log_2_10, a);
-    init(thirtyTwo, 32);
-    div(a, a, thirtyTwo);
-    int32 words = to_long(a);
-    init(b, lg);
-    div(b, b, log_2_10);
-    int32 est = to_long(b);
+    int32 words, est;
+    if (lastDigits == nDigits && lastLg == lg) {
+        words = lastWords;
+        est = lastEst;
+    } else {
+        int bitsNeeded = std::max(NumBits(nDigits), NumBits(lg));
+        blockPrec = std::max(1, (bitsNeeded + 10) / 32);
+        fp a, thirtyTwo, b;
+        init(a, nDigits);
+        mul(a, log_2_10, a);
+        init(thirtyTwo, 32);
+        div(a, a, thirtyTwo);
+        words = to_long(a);
+        init(b, lg);
+        div(b, b, log_2_10);
+        est = to_long(b);
+        lastDigits = nDigits;
+        lastLg = lg;
+        lastWords = words;
+        lastEst = est;
+    }
 
     blockPrec = words + 2;
-    bool negative = xt.mantissa.length < 0;
+    negative = xt.mantissa.length < 0;
     if (negative) xt.mantissa.length = -xt.mantissa.length;
 
-    fp P, Q;
-    power(P, ten, nDigits);
-    power(Q, ten, est);
+    if (pDigits != nDigits || pPrec != blockPrec) {
+        power(P, ten, nDigits);
+        pDigits = nDigits;
+        pPrec = blockPrec;
+    }
+    if (qEst != est || qPrec != blockPrec) {
+        power(Q, ten, est);
+        qEst = est;
+        qPrec = blockPrec;
+    }
     div(xt, xt, Q);
     mul(xt, xt, P);
-    int64 k = int64(nDigits) - est;
+    k = int64(nDigits) - est;
     // The estimate is off by a step or two at most; the caps only matter for values
     // whose exponents were held at the ends of their range, and keep the time bounded.
     for (int i = 0; i < 64 && compare(xt, P) < 0; ++i) {
@@ -339,29 +362,87 @@ char* fpToStr2(int& e10, fp const& x, int nDigits) {
         div(xt, xt, ten);
         --k;
     }
+    bool settled = compare(xt, P) < 0;
     add(xt, xt, pointFive);
     equate(xtInt, xt);
+    blockPrec = saved;
+    return settled;
+}
 
-    std::size_t size = std::size_t(nDigits) + 35;
-    char* digits = static_cast<char*>(std::malloc(size));
-    char* out = static_cast<char*>(std::malloc(size));
-    if (digits == nullptr || out == nullptr) vantrelOutOfMemory();
+}  // namespace
+
+char* fpToStr2(int& e10, fp const& x, int nDigits) {
+    static mb xtInt;
+    if (nDigits <= 0 || x.mantissa.length == 0) {
+        e10 = 0;
+        return copyText("0", 1);
+    }
+    int64 k = 0;
+    bool negative = false;
+    scaledDigits(xtInt, k, negative, x, nDigits);
+
+    // The low nDigits + 1 digits of xtInt (all of them unless the scaling hit its caps),
+    // leading zeros of that cut included, then trailing zeros dropped but the last digit.
     std::size_t count = 0;
-    while (xtInt.length != 0 && count <= std::size_t(nDigits))
-        digits[count++] = static_cast<char>('0' + mbShortDiv(xtInt, xtInt, 10u));
-    // Least significant first: leading zeros of the list are the trailing zeros.
+    char* all = nullptr;
+    char const* digits = "";
+    if (xtInt.length != 0) {
+        all = mb2Str(xtInt);
+        std::size_t len = std::strlen(all);
+        count = std::min(len, std::size_t(nDigits) + 1);
+        digits = all + (len - count);
+    }
     std::size_t zeros = 0;
-    while (zeros + 1 < count && digits[zeros] == '0') ++zeros;
+    while (zeros + 1 < count && digits[count - 1 - zeros] == '0') ++zeros;
+    char* out = static_cast<char*>(std::malloc(count + 3));
+    if (out == nullptr) vantrelOutOfMemory();
     std::size_t pos = 0;
     if (negative) out[pos++] = '-';
-    for (std::size_t i = count; i > zeros; --i) out[pos++] = digits[i - 1];
+    std::memcpy(out + pos, digits, count - zeros);
+    pos += count - zeros;
     if (count == 0) out[pos++] = '0';
     out[pos] = '\0';
-    std::free(digits);
+    std::free(all);
 
     e10 = clampExponent(int64(zeros) - k);  // int is int32 here
-    blockPrec = saved;
     return out;
+}
+
+void fpToDecimal(int& e10, mb& m, fp const& x, int nDigits) {
+    static mb t;
+    static uint32 const pow10[9] = {1u, 10u, 100u, 1000u, 10000u, 100000u, 1000000u, 10000000u, 100000000u};
+    if (nDigits <= 0 || x.mantissa.length == 0) {
+        e10 = 0;
+        m = 0;
+        return;
+    }
+    int64 k = 0;
+    bool negative = false;
+    if (!scaledDigits(m, k, negative, x, nDigits)) {
+        // The scaling hit its caps: the digits are whatever the text form keeps.
+        char* text = fpToStr2(e10, x, nDigits);
+        mbConvFromStr(m, text);
+        std::free(text);
+        return;
+    }
+    // m has at most nDigits + 1 digits: drop its trailing zeros by the largest power
+    // of ten that divides it, nine at a time, then the rest at once.
+    int64 zeros = 0;
+    if (m.length != 0) {
+        uint32 r;
+        while ((r = static_cast<uint32>(mbShortDiv(t, m, 1000000000u))) == 0) {
+            equate(m, t);
+            zeros += 9;
+        }
+        int j = 0;
+        while (j < 8 && r % pow10[j + 1] == 0) ++j;
+        if (j > 0) {
+            mbShortDiv(m, m, pow10[j]);
+            zeros += j;
+        }
+        if (negative) m.length = -m.length;
+    }
+    e10 = clampExponent(zeros - k);
 }
 
 // ---- text for people ----

@@ -41,6 +41,8 @@ bool equate(int& v, fp const& x);
 // as text D (malloc, "-" for negative x): x is about D x 10^e10. "0" for zero
 // or nDigits <= 0.
 char* fpToStr2(int& e10, fp const& x, int nDigits);
+// The same digits as the integer m (signed, 0 for zero), with the same e10.
+void fpToDecimal(int& e10, mb& m, fp const& x, int nDigits);
 
 // Text for people: n significant digits, fixed or exponent notation (malloc, the
 // caller frees); "0" for zero or n <= 0.

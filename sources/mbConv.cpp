@@ -1,6 +1,6 @@
 // Copies of mb, conversions to and from machine integers and double, and the
-// decimal reader: digits are turned into hexadecimal text by byte arithmetic
-// alone and then read eight hexadecimal digits to a word.
+// decimal reader, which multiplies chunks of digits into the number. DecStrtoHexStr
+// turns decimal text into hexadecimal text by byte arithmetic alone.
 #include "mbConv.h"
 
 #include <algorithm>
@@ -10,6 +10,7 @@
 #include <limits>
 
 #include "fpConv.h"
+#include "mbLimbs.h"
 #include "mbMath.h"
 
 namespace {
@@ -145,6 +146,66 @@ char* HexStrtoDecStr(char* s) {
 }
 #endif
 
+namespace {
+
+#if VANTREL_LIMB64
+constexpr std::size_t kChunkDigits = 19;
+constexpr uint64 kChunkBase = 10000000000000000000ull;
+#else
+constexpr std::size_t kChunkDigits = 9;
+constexpr uint64 kChunkBase = 1000000000ull;
+#endif
+
+// x := the value of d decimal digits (no leading zero, d > 0), in normal form with an
+// array of exactly its size. Chunks of 19 digits (9 on 32-bit words) are multiplied
+// into the number as it grows: one pass over the array per chunk.
+void readDigits(mb& x, char const* p, std::size_t d, bool negative) {
+    // Each chunk of 9 digits is below 2^30, so a word per chunk is ample.
+    int32 cap = checkedWords(int64(d / 9) + 2);
+    std::size_t first = d % kChunkDigits == 0 ? kChunkDigits : d % kChunkDigits;
+    int32 n = 0;  // limbs in use
+#if VANTREL_LIMB64
+    static limbs::LimbBuffer buf;
+    uint64* a = buf.get(std::size_t(limbs::limbsOf(cap)));
+    for (std::size_t pos = 0, take = first; pos < d; pos += take, take = kChunkDigits) {
+        uint64 carry = 0;
+        for (std::size_t j = 0; j < take; ++j) carry = carry * 10 + static_cast<uint64>(p[pos + j] - '0');
+        for (int32 i = 0; i < n; ++i) {
+            limbs::uint128 t = limbs::uint128(a[i]) * kChunkBase + carry;
+            a[i] = static_cast<uint64>(t);
+            carry = static_cast<uint64>(t >> 64);
+        }
+        if (carry != 0) a[n++] = carry;
+    }
+    int32 words = 2 * n;
+    if (n > 0 && (a[n - 1] >> 32) == 0) --words;
+    x.length = words;
+    update(x);
+    limbs::storeLimbs(x.blocks, words, a);
+#else
+    static mb buf;
+    buf.length = cap;
+    updateWithCare(buf);
+    uint32* a = buf.blocks;
+    for (std::size_t pos = 0, take = first; pos < d; pos += take, take = kChunkDigits) {
+        uint64 carry = 0;
+        for (std::size_t j = 0; j < take; ++j) carry = carry * 10 + static_cast<uint64>(p[pos + j] - '0');
+        for (int32 i = 0; i < n; ++i) {
+            uint64 t = uint64(a[i]) * kChunkBase + carry;
+            a[i] = static_cast<uint32>(t);
+            carry = t >> 32;
+        }
+        if (carry != 0) a[n++] = static_cast<uint32>(carry);
+    }
+    x.length = n;
+    update(x);
+    std::memcpy(x.blocks, a, std::size_t(n) * sizeof(uint32));
+#endif
+    if (negative) x.length = -x.length;
+}
+
+}  // namespace
+
 bool mbConvFromStr(mb& x, char const* s) {
     // A held array is released rather than lost, so a live record may be passed.
     myFree(x);
@@ -176,22 +237,7 @@ bool mbConvFromStr(mb& x, char const* s) {
     if (ok && (*p == '+' || *p == '-')) ++p;
     for (char* q = p; ok && *q != '\0'; ++q) ok = isDigit(*q);
     while (ok && *p == '0') ++p;
-    if (ok && *p != '\0') {
-        DecStrtoHexStr(p);
-        std::size_t h = std::strlen(p);
-        int32 words = checkedWords(int64((h + 7) / 8));
-        x.length = words;
-        update(x);
-        // The top word takes the h mod 8 leading digits, every lower word eight.
-        std::size_t pos = 0;
-        for (int32 i = words - 1; i >= 0; --i) {
-            std::size_t take = (i == words - 1 && h % 8 != 0) ? h % 8 : 8;
-            uint32 v = 0;
-            for (std::size_t j = 0; j < take; ++j) v = (v << 4) | static_cast<uint32>(hexValue(p[pos++]));
-            x.blocks[i] = v;
-        }
-        if (negative) x.length = -x.length;
-    }
+    if (ok && *p != '\0') readDigits(x, p, std::strlen(p), negative);
     std::free(copy);
     return ok;
 }

@@ -12,6 +12,7 @@
 #include "fpFuncs.h"
 #include "fpMath.h"
 #include "mbConv.h"
+#include "mbLimbs.h"
 
 namespace {
 
@@ -21,6 +22,163 @@ inline int32 stripTop(uint32 const* w, int32 n) {
 }
 
 inline int clz32(uint32 v) { return 32 - NumBits(static_cast<unsigned int>(v)); }
+
+#if VANTREL_LIMB64
+using namespace limbs;
+
+// r (on + in words) := outer (on words) * inner (in words).
+void mulWords64(uint32* r, uint32 const* outer, int32 on, uint32 const* inner, int32 in) {
+    static LimbBuffer buf;
+    int32 al = limbsOf(on), bl = limbsOf(in);
+    uint64* a = buf.get(2 * (std::size_t(al) + bl));
+    uint64* b = a + al;
+    uint64* p = b + bl;
+    loadLimbs(a, outer, on);
+    loadLimbs(b, inner, in);
+    // The first row writes, the others add.
+    uint64 carry = 0;
+    for (int32 j = 0; j < bl; ++j) {
+        uint128 t = uint128(a[0]) * b[j] + carry;
+        p[j] = static_cast<uint64>(t);
+        carry = static_cast<uint64>(t >> 64);
+    }
+    p[bl] = carry;
+    int32 i = 1;
+    // Two rows per pass, as in the word code: one load and store of each product limb
+    // serves both, and the two carry chains run side by side.
+    for (; i + 1 < al; i += 2) {
+        uint64 a0 = a[i], a1 = a[i + 1];
+        uint64 c0 = 0, c1 = 0, prev = 0;
+        uint64* pi = p + i;
+        for (int32 j = 0; j < bl; ++j) {
+            uint64 bj = b[j];
+            uint128 t0 = uint128(a0) * bj + pi[j] + c0;
+            c0 = static_cast<uint64>(t0 >> 64);
+            uint128 t1 = uint128(a1) * prev + static_cast<uint64>(t0) + c1;
+            c1 = static_cast<uint64>(t1 >> 64);
+            pi[j] = static_cast<uint64>(t1);
+            prev = bj;
+        }
+        uint128 t1 = uint128(a1) * prev + c0 + c1;
+        pi[bl] = static_cast<uint64>(t1);
+        pi[bl + 1] = static_cast<uint64>(t1 >> 64);
+    }
+    if (i < al) {
+        uint64 ai = a[i];
+        uint64* pi = p + i;
+        carry = 0;
+        for (int32 j = 0; j < bl; ++j) {
+            uint128 t = uint128(ai) * b[j] + pi[j] + carry;
+            pi[j] = static_cast<uint64>(t);
+            carry = static_cast<uint64>(t >> 64);
+        }
+        pi[bl] = carry;
+    }
+    storeLimbs(r, on + in, p);  // the limbs past on + in words are zero
+}
+
+// q (n words) := x / d, for n >= 1 and a one-word d > 0; returns the remainder.
+uint32 shortDivWords64(uint32* q, uint32 const* x, int32 n, uint32 d) {
+    int s = clz64(d);  // 32..63
+    uint64 dn = uint64(d) << s;
+    uint64 v = reciprocal(dn);
+    uint64 r = 0;
+    int32 top = n;
+    if (n & 1) {
+        --top;
+        q[top] = x[top] / d;
+        r = x[top] % d;
+    }
+    for (int32 i = top - 2; i >= 0; i -= 2) {
+        uint64 l = uint64(x[i]) | (uint64(x[i + 1]) << 32);
+        // (r * 2^64 + l) * 2^s, whose top limb stays below dn because r < d.
+        uint64 rr;
+        uint64 qq = div2by1((r << s) | (l >> (64 - s)), l << s, dn, v, rr);
+        q[i] = static_cast<uint32>(qq);
+        q[i + 1] = static_cast<uint32>(qq >> 32);
+        r = rr >> s;
+    }
+    return static_cast<uint32>(r);
+}
+
+// Long division of magnitudes x (xn words) by y (yn words), xn >= yn >= 2, top words
+// nonzero: q gets xn - yn + 1 words and r, when given, yn words. Knuth's algorithm D on
+// limbs: the quotient limb from the top two limbs by the reciprocal, corrected with the
+// next divisor limb, so that at most one add-back remains.
+void longDivWords64(uint32* q, uint32* r, uint32 const* x, int32 xn, uint32 const* y, int32 yn) {
+    static LimbBuffer buf;
+    int32 m = limbsOf(yn), n = limbsOf(xn);
+    uint64* v = buf.get(std::size_t(m) + n + 1 + (n - m + 1));
+    uint64* u = v + m;
+    uint64* ql = u + n + 1;
+    loadLimbs(v, y, yn);
+    loadLimbs(u, x, xn);
+    u[n] = 0;
+    int s = clz64(v[m - 1]);
+    if (s != 0) {
+        for (int32 i = m - 1; i > 0; --i) v[i] = (v[i] << s) | (v[i - 1] >> (64 - s));
+        v[0] <<= s;
+        for (int32 i = n; i > 0; --i) u[i] = (u[i] << s) | (u[i - 1] >> (64 - s));
+        u[0] <<= s;
+    }
+    uint64 vt = v[m - 1];
+    uint64 vs = m >= 2 ? v[m - 2] : 0;
+    uint64 inv = reciprocal(vt);
+    for (int32 j = n - m; j >= 0; --j) {
+        uint64* w = u + j;  // m + 1 limbs
+        uint64 u2 = w[m], u1 = w[m - 1];
+        uint64 qhat, rhat;
+        bool rhatBig;  // rhat >= 2^64: the correction cannot apply
+        if (u2 >= vt) {
+            qhat = ~uint64(0);
+            rhat = u1 + vt;
+            rhatBig = rhat < vt;
+        } else {
+            qhat = div2by1(u2, u1, vt, inv, rhat);
+            rhatBig = false;
+        }
+        if (m >= 2) {
+            uint64 u0 = w[m - 2];
+            while (!rhatBig && uint128(qhat) * vs > ((uint128(rhat) << 64) | u0)) {
+                --qhat;
+                rhat += vt;
+                rhatBig = rhat < vt;
+            }
+        }
+        // window -= qhat * divisor; too large by one at most, then the divisor goes back.
+        uint64 carry = 0;
+        for (int32 i = 0; i < m; ++i) {
+            uint128 t = uint128(qhat) * v[i] + carry;
+            uint64 lo = static_cast<uint64>(t);
+            carry = static_cast<uint64>(t >> 64);
+            uint64 wi = w[i];
+            w[i] = wi - lo;
+            carry += wi < lo ? 1u : 0u;
+        }
+        uint64 topw = w[m];
+        w[m] = topw - carry;
+        if (topw < carry) {
+            --qhat;
+            uint64 c = 0;
+            for (int32 i = 0; i < m; ++i) {
+                uint128 t = uint128(w[i]) + v[i] + c;
+                w[i] = static_cast<uint64>(t);
+                c = static_cast<uint64>(t >> 64);
+            }
+            w[m] += c;
+        }
+        ql[j] = qhat;
+    }
+    storeLimbs(q, xn - yn + 1, ql);  // the limbs past that are zero
+    if (r != nullptr) {
+        if (s != 0) {
+            for (int32 i = 0; i < m - 1; ++i) u[i] = (u[i] >> s) | (u[i + 1] << (64 - s));
+            u[m - 1] >>= s;
+        }
+        storeLimbs(r, yn, u);
+    }
+}
+#endif
 
 inline void setWords(mb& x, int32 n) {
     x.length = n;
@@ -109,21 +267,34 @@ void addSigned(mb& z, mb const& x, mb const& y, bool yNeg) {
     store(z, zt, n, c > 0 ? xNeg : yNeg);
 }
 
-// Quotient of n words by one word d into q (sign given); returns the remainder.
-uint32 shortDivWords(mb& q, uint32 const* x, int32 n, uint32 d, bool negative) {
-    static mb s;
-    setWords(s, n);
+// q (n words) := x / d for a one-word d > 0, one hardware division per word; returns
+// the remainder.
+uint32 shortDivWordsPlain(uint32* q, uint32 const* x, int32 n, uint32 d) {
     uint64 r = 0;
     for (int32 i = n - 1; i >= 0; --i) {
         uint64 cur = (r << 32) | x[i];
         uint64 qw = cur / d;
-        s.blocks[i] = static_cast<uint32>(qw);
+        q[i] = static_cast<uint32>(qw);
         r = cur - qw * d;
     }
-    store(q, s, stripTop(s.blocks, n), negative);
     return static_cast<uint32>(r);
 }
 
+// Quotient of n words by one word d into q (sign given); returns the remainder.
+uint32 shortDivWords(mb& q, uint32 const* x, int32 n, uint32 d, bool negative) {
+    static mb s;
+    setWords(s, n);
+#if VANTREL_LIMB64
+    // The reciprocal costs about what a few hardware divisions do.
+    uint32 r = n >= 6 ? shortDivWords64(s.blocks, x, n, d) : shortDivWordsPlain(s.blocks, x, n, d);
+#else
+    uint32 r = shortDivWordsPlain(s.blocks, x, n, d);
+#endif
+    store(q, s, stripTop(s.blocks, n), negative);
+    return r;
+}
+
+#if !VANTREL_LIMB64
 // Quotient-word estimate from the top three words of the window and the top two
 // of the divisor, in double precision. The +0.01 keeps it from falling short of
 // the true word, so corrections only go downward.
@@ -137,10 +308,19 @@ uint32 ThreeByTwo(uint32 const* b3, uint32 const* b2) {
     return static_cast<uint32>(e);
 }
 
+#endif
+
 // Long division of normalised magnitudes, xn >= yn >= 2. Writes the quotient words
 // into q (sign qNeg) and, when r is given, the remainder (sign rNeg).
 void longDiv(mb& q, mb* r, mb const& x, int32 xn, mb const& y, int32 yn, bool qNeg, bool rNeg) {
     static mb d, yt, s;
+#if VANTREL_LIMB64
+    setWords(s, xn - yn + 1);
+    if (r != nullptr) setWords(d, yn);
+    longDivWords64(s.blocks, r != nullptr ? d.blocks : nullptr, x.blocks, xn, y.blocks, yn);
+    if (r != nullptr) store(*r, d, stripTop(d.blocks, yn), rNeg);
+    store(q, s, stripTop(s.blocks, xn - yn + 1), qNeg);
+#else
     int shift = clz32(y.blocks[yn - 1]);
     int32 m = yn;
     int32 n = xn;
@@ -213,6 +393,7 @@ void longDiv(mb& q, mb* r, mb const& x, int32 xn, mb const& y, int32 yn, bool qN
         store(*r, d, stripTop(w, m), rNeg);
     }
     store(q, s, stripTop(s.blocks, qn), qNeg);
+#endif
 }
 
 // Truncating quotient (and remainder, when r is given) for a nonzero divisor.
@@ -378,6 +559,9 @@ void mul(mb& z, mb const& x, mb const& y) {
     int32 n = checkedWords(int64(xn) + yn);
     setWords(sz, n);
     uint32* r = sz.blocks;
+#if VANTREL_LIMB64
+    mulWords64(r, outer, on, inner, in);
+#else
     std::memset(r, 0, std::size_t(n) * sizeof(uint32));
     int32 i = 0;
     // Two outer words per pass: one load and one store of the product word serve
@@ -410,6 +594,7 @@ void mul(mb& z, mb const& x, mb const& y) {
         }
         ri[in] = static_cast<uint32>(carry);
     }
+#endif
     store(z, sz, stripTop(r, n), negative);
 }
 
@@ -517,6 +702,8 @@ int alignLeft(mb& x) {
 }
 
 // ---- division ----
+
+int mbKernelBits() { return VANTREL_LIMB64 ? 64 : 32; }
 
 int mbShortDiv(mb& q, mb const& x, mb const& y) {
     if (effLen(y) != 1) return 0;

@@ -105,6 +105,9 @@ mb mbFlipBit(mb const& x, int i);
 
 mb const& mbOne();  // the constant 1, built on first use
 
+// 64 where the product and the divisions run on 64-bit limbs, 32 on the 32-bit code.
+int mbKernelBits();
+
 // Roots, powers and number theory. Value forms start from zero and drop the truth value.
 void sqrt(mb& z, mb const& x);  // floor root; z untouched for x < 0
 mb sqrt(mb const& x);

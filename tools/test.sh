@@ -36,6 +36,13 @@ step_sanitize() {
   ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 run_ctest build-asan
 }
 
+# Every test again on the 32-bit integer kernels, which targets without a 64x64->128-bit
+# product use: the GMP differential tests then check both kernel widths.
+step_word32() {
+  configure_and_build build-word32 "${COMMON[@]}" -DVANTREL_SANITIZE=OFF -DVANTREL_BENCH=OFF -DVANTREL_WORD32=ON || return 1
+  run_ctest build-word32
+}
+
 # Each benchmark once for a moment: they build, run, and their GMP cross-check holds.
 step_bench_smoke() {
   local found=0 b out
@@ -58,7 +65,7 @@ step_fuzz() {
   bash tools/fuzz.sh "${FUZZ_SECONDS:-20}"
 }
 
-STEPS=(default sanitize bench_smoke fuzz)
+STEPS=(default sanitize word32 bench_smoke fuzz)
 if [[ $# -gt 0 ]]; then
   STEPS=("$@")
 fi
