@@ -7,6 +7,7 @@
 #include <cstring>
 #include <string>
 
+#include "dec_operands.h"
 #include "decMath.h"
 
 #if __has_include(<boost/multiprecision/cpp_dec_float.hpp>)
@@ -16,19 +17,8 @@
 
 namespace {
 
-// n digits, the first and last nonzero, then "e" and the exponent; the same text on
-// every run and in the Python script.
-std::string operandText(int n, int seed, int exponent) {
-    std::string s;
-    for (int i = 0; i < n; ++i) s += static_cast<char>('0' + (seed * 31 + i * 17 + (i * i) % 7) % 10);
-    if (s[0] == '0') s[0] = '1';
-    if (s[std::size_t(n) - 1] == '0') s[std::size_t(n) - 1] = '7';
-    return s + "e" + std::to_string(exponent);
-}
-
-// a has n digits and b n - 3, three places apart, so add and compare align.
-std::string textA(int n) { return operandText(n, 1, -n / 2); }
-std::string textB(int n) { return operandText(n - 3, 2, -n / 2 + 3); }
+using bench::textA;
+using bench::textB;
 
 struct Operands {
     DecData a, b, r;

@@ -9,6 +9,7 @@
 #endif
 
 #include <algorithm>
+#include <array>
 #include <cctype>
 #include <cstddef>
 #include <cstdio>
@@ -17,6 +18,7 @@
 #include <map>
 #include <memory>
 #include <set>
+#include <string_view>
 #include <stdexcept>
 #include <utility>
 
@@ -46,20 +48,23 @@ enum class CType { Object, String, Double, Integer, Currency, Boolean };
 struct Param {
     Kind kind;
     std::string className;  // for Kind::Object
+    ClassRec const* cls = nullptr;
 };
 
 struct Signature {
     std::string name;
     std::vector<Param> params;
-    Param result{Kind::None, {}};
+    Param result{Kind::None, {}, nullptr};
 };
+
+}  // namespace
 
 struct MethodRec {
     HostMethodEntry entry;
     Signature sig;
+    ClassRec const* owner;  // nullptr for a module method
 };
 
-}  // namespace
 }  // namespace vhost
 
 struct ClassRec {
@@ -72,6 +77,62 @@ struct ClassRec {
 namespace vhost {
 namespace {
 
+// The live handles: an open-addressed table, so that creating and releasing an object
+// allocates nothing beyond the object itself (a tree node per object cost more than the
+// arithmetic of a sum).
+template <class P>
+class PointerSet {
+public:
+    std::size_t size() const { return used_; }
+    std::size_t count(P p) const { return !slots_.empty() && slots_[find(p)] == p ? 1 : 0; }
+    void insert(P p) {
+        if (2 * (used_ + 1) > slots_.size()) grow();
+        std::size_t i = find(p);
+        if (slots_[i] == p) return;
+        slots_[i] = p;
+        ++used_;
+    }
+    bool erase(P p) {
+        if (slots_.empty()) return false;
+        std::size_t i = find(p);
+        if (slots_[i] != p) return false;
+        // Backward shift: later entries of the probe run move up, so no tombstones are needed.
+        std::size_t mask = slots_.size() - 1, j = i;
+        while (true) {
+            j = (j + 1) & mask;
+            if (slots_[j] == nullptr) break;
+            std::size_t home = hash(slots_[j]) & mask;
+            if (((j - home) & mask) >= ((j - i) & mask)) {
+                slots_[i] = slots_[j];
+                i = j;
+            }
+        }
+        slots_[i] = nullptr;
+        --used_;
+        return true;
+    }
+
+private:
+    static std::size_t hash(P p) {
+        return static_cast<std::size_t>((reinterpret_cast<std::uintptr_t>(p) >> 4) * 0x9E3779B97F4A7C15ull >> 16);
+    }
+    // The slot holding p, or the empty slot where it would go.
+    std::size_t find(P p) const {
+        std::size_t mask = slots_.size() - 1, i = hash(p) & mask;
+        while (slots_[i] != nullptr && slots_[i] != p) i = (i + 1) & mask;
+        return i;
+    }
+    void grow() {
+        std::vector<P> old(slots_.empty() ? 64 : 2 * slots_.size(), nullptr);
+        old.swap(slots_);
+        used_ = 0;
+        for (P q : old)
+            if (q) insert(q);
+    }
+    std::vector<P> slots_;
+    std::size_t used_ = 0;
+};
+
 constexpr std::uintptr_t kDataOffset =
     (sizeof(REALobjectStruct) + alignof(std::max_align_t) - 1) / alignof(std::max_align_t) * alignof(std::max_align_t);
 
@@ -82,8 +143,8 @@ struct State {
     std::vector<std::unique_ptr<ClassRec>> classes;  // built-ins first, then registration order
     std::map<std::string, MethodRec> moduleMethods;
     std::vector<std::string> moduleOrder;
-    std::set<REALobject> objects;
-    std::set<REALstring> strings;
+    PointerSet<REALobject> objects;
+    PointerSet<REALstring> strings;
     std::set<void const*> stringData;
     std::string refused;
     bool inCall = false;
@@ -104,13 +165,16 @@ State& st() {
     return *s;
 }
 
-bool sameText(std::string const& a, std::string const& b) {
+bool sameText(std::string_view a, std::string_view b) {
     return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
                return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
            });
 }
 
-ClassRec* classNamed(std::string const& name) {
+ClassRec* classNamed(std::string_view name) {
+    // The exact spelling first: the plug-in names its classes as it registered them.
+    for (auto& c : st().classes)
+        if (c->name == name) return c.get();
     for (auto& c : st().classes)
         if (sameText(c->name, name)) return c.get();
     return nullptr;
@@ -143,11 +207,11 @@ bool typeOf(std::string const& t, Param& p) {
                                                             {"Boolean", Kind::Boolean}};
     for (auto const& b : builtins)
         if (sameText(t, b.first)) {
-            p = Param{b.second, {}};
+            p = Param{b.second, {}, nullptr};
             return true;
         }
     if (ClassRec* c = classNamed(t)) {
-        p = Param{Kind::Object, c->name};
+        p = Param{Kind::Object, c->name, c};
         return true;
     }
     return false;
@@ -180,7 +244,7 @@ bool parseDeclaration(std::string const& text, Signature& sig) {
 MethodRec methodRecord(HostMethodEntry const* entry, std::string const& where) {
     if (entry == nullptr || entry->declaration == nullptr || entry->function == nullptr)
         fatal("a method entry of " + where + " lacks its declaration or function");
-    MethodRec m{*entry, {}};
+    MethodRec m{*entry, {}, nullptr};
     if (!parseDeclaration(entry->declaration, m.sig))
         fatal("cannot read the declaration \"" + std::string(entry->declaration) + "\" of " + where);
     return m;
@@ -207,14 +271,15 @@ void retain(REALobject o) {
 
 void release(REALobject o) {
     if (o == nullptr) return;
-    if (st().objects.count(o) == 0) fatal("release of an object the host does not know");
+    State& s = st();
+    if (s.objects.count(o) == 0) fatal("release of an object the host does not know");
     if (--o->refs > 0) return;
     for (ClassRec* c = o->cls; c; c = c->super)
         if (c->def && c->def->destructor) {
-            ++st().stats.destructorRuns;
+            ++s.stats.destructorRuns;
             reinterpret_cast<void (*)(REALobject)>(c->def->destructor)(o);
         }
-    st().objects.erase(o);
+    s.objects.erase(o);
     o->~REALobjectStruct();
     std::free(o);
 }
@@ -282,6 +347,7 @@ void svcRegisterClass(REALclassDefinition* def) {
     st().classes.push_back(std::move(cls));  // first, so that its methods may name it
     for (std::uint32_t i = 0; i < def->methodCount; ++i) {
         MethodRec m = methodRecord(def->methods + i, "class " + c->name);
+        m.owner = c;
         std::string key = m.entry.declaration;
         if (!c->methods.emplace(key, std::move(m)).second) fatal("declaration \"" + key + "\" registered twice");
     }
@@ -463,24 +529,27 @@ std::string kindName(Kind k) {
 }
 
 CallResult invokeMethod(MethodRec const& m, bool withReceiver, Object const& receiver, std::vector<Value> const& args) {
-    std::string const decl = m.entry.declaration;
+    // Built only for a message: the call itself must not allocate for it.
+    auto decl = [&m] { return std::string(m.entry.declaration); };
     if (args.size() != m.sig.params.size())
-        throw std::invalid_argument("\"" + decl + "\" takes " + std::to_string(m.sig.params.size()) + " arguments");
+        throw std::invalid_argument("\"" + decl() + "\" takes " + std::to_string(m.sig.params.size()) + " arguments");
     if (args.size() + (withReceiver ? 1 : 0) > kMaxArgs)
-        throw std::invalid_argument("\"" + decl + "\" has more parameters than the host passes");
+        throw std::invalid_argument("\"" + decl() + "\" has more parameters than the host passes");
     for (std::size_t i = 0; i < args.size(); ++i) {
         Value const& v = args[i];
         Param const& p = m.sig.params[i];
         if (v.kind != p.kind)
-            throw std::invalid_argument("argument " + std::to_string(i + 1) + " of \"" + decl + "\" is " +
+            throw std::invalid_argument("argument " + std::to_string(i + 1) + " of \"" + decl() + "\" is " +
                                         kindName(v.kind) + ", not " + kindName(p.kind));
-        if (p.kind == Kind::Object && !v.object.isNil() && !sameText(v.object.className(), p.className))
-            throw std::invalid_argument("argument " + std::to_string(i + 1) + " of \"" + decl + "\" is not a " +
+        if (p.kind == Kind::Object && !v.object.isNil() && v.object.handle()->cls != p.cls)
+            throw std::invalid_argument("argument " + std::to_string(i + 1) + " of \"" + decl() + "\" is not a " +
                                         p.className);
     }
-    std::vector<Slot> slots;
+    // On the stack: a compiled host passes its arguments in registers, not on the heap.
+    std::array<Slot, kMaxArgs> slots{};
+    std::size_t count = 0;
     std::vector<REALstring> temporaries;
-    if (withReceiver) slots.push_back(Slot{CType::Object, receiver.handle(), nullptr, 0, 0, false});
+    if (withReceiver) slots[count++] = Slot{CType::Object, receiver.handle(), nullptr, 0, 0, false};
     for (std::size_t i = 0; i < args.size(); ++i) {
         Value const& v = args[i];
         Slot s{CType::Object, nullptr, nullptr, 0, 0, false};
@@ -501,7 +570,7 @@ CallResult invokeMethod(MethodRec const& m, bool withReceiver, Object const& rec
             case Kind::Boolean: s.type = CType::Boolean, s.boolean = v.boolean; break;
             case Kind::None: break;
         }
-        slots.push_back(s);
+        slots[count++] = s;
     }
     State& s = st();
     if (s.inCall) fatal("a call into the plug-in while another is running");
@@ -512,14 +581,14 @@ CallResult invokeMethod(MethodRec const& m, bool withReceiver, Object const& rec
     REALstring retString = nullptr;
     HostFunction f = m.entry.function;
     switch (m.sig.result.kind) {
-        case Kind::None: dispatch<void>(f, slots.data(), slots.size()); break;
-        case Kind::Object: retObject = dispatch<REALobject>(f, slots.data(), slots.size()); break;
-        case Kind::String: retString = dispatch<REALstring>(f, slots.data(), slots.size()); break;
-        case Kind::Double: r.value.number = dispatch<double>(f, slots.data(), slots.size()); break;
+        case Kind::None: dispatch<void>(f, slots.data(), count); break;
+        case Kind::Object: retObject = dispatch<REALobject>(f, slots.data(), count); break;
+        case Kind::String: retString = dispatch<REALstring>(f, slots.data(), count); break;
+        case Kind::Double: r.value.number = dispatch<double>(f, slots.data(), count); break;
         // Integer results travel as 32-bit values.
-        case Kind::Integer: r.value.integer = dispatch<std::int32_t>(f, slots.data(), slots.size()); break;
-        case Kind::Currency: r.value.integer = dispatch<HostCurrency>(f, slots.data(), slots.size()); break;
-        case Kind::Boolean: r.value.boolean = dispatch<bool>(f, slots.data(), slots.size()); break;
+        case Kind::Integer: r.value.integer = dispatch<std::int32_t>(f, slots.data(), count); break;
+        case Kind::Currency: r.value.integer = dispatch<HostCurrency>(f, slots.data(), count); break;
+        case Kind::Boolean: r.value.boolean = dispatch<bool>(f, slots.data(), count); break;
     }
     finishCall(r, retObject, retString);
     for (REALstring t : temporaries) releaseString(t);
@@ -677,21 +746,39 @@ Object construct(std::string const& className, std::string const& decl, std::vec
     return o;
 }
 
-CallResult call(std::string const& className, Object const& receiver, std::string const& decl,
-                std::vector<Value> const& args) {
+Method bind(std::string const& className, std::string const& decl) {
     ClassRec* cls = classNamed(className);
     if (cls == nullptr) throw std::invalid_argument("no class " + className);
-    if (!receiver.isNil() && receiver.handle()->cls != cls)
-        throw std::invalid_argument("the receiver is not a " + className);
     auto it = cls->methods.find(decl);
     if (it == cls->methods.end()) throw std::invalid_argument("class " + className + " has no \"" + decl + "\"");
-    return invokeMethod(it->second, true, receiver, args);
+    return Method(&it->second);
+}
+
+Method bindModule(std::string const& decl) {
+    auto it = st().moduleMethods.find(decl);
+    if (it == st().moduleMethods.end()) throw std::invalid_argument("no module method \"" + decl + "\"");
+    return Method(&it->second);
+}
+
+CallResult call(Method const& m, Object const& receiver, std::vector<Value> const& args) {
+    if (m.rec_ == nullptr || m.rec_->owner == nullptr) throw std::invalid_argument("not a bound class method");
+    if (!receiver.isNil() && receiver.handle()->cls != m.rec_->owner)
+        throw std::invalid_argument("the receiver is not a " + m.rec_->owner->name);
+    return invokeMethod(*m.rec_, true, receiver, args);
+}
+
+CallResult callModule(Method const& m, std::vector<Value> const& args) {
+    if (m.rec_ == nullptr || m.rec_->owner != nullptr) throw std::invalid_argument("not a bound module method");
+    return invokeMethod(*m.rec_, false, Object(), args);
+}
+
+CallResult call(std::string const& className, Object const& receiver, std::string const& decl,
+                std::vector<Value> const& args) {
+    return call(bind(className, decl), receiver, args);
 }
 
 CallResult callModule(std::string const& decl, std::vector<Value> const& args) {
-    auto it = st().moduleMethods.find(decl);
-    if (it == st().moduleMethods.end()) throw std::invalid_argument("no module method \"" + decl + "\"");
-    return invokeMethod(it->second, false, Object(), args);
+    return callModule(bindModule(decl), args);
 }
 
 void refuseNewInstance(std::string const& className) { st().refused = className; }

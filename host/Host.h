@@ -100,6 +100,32 @@ struct Declaration {
 // the host could not call it.
 bool readDeclaration(std::string const& text, Declaration& out);
 
+struct MethodRec;
+
+// A method looked up once by its declaration, as a compiled host program binds its calls;
+// calls through it skip the lookup by text. Valid while the process runs.
+class Method {
+public:
+    Method() = default;
+    bool isNil() const { return rec_ == nullptr; }
+
+private:
+    explicit Method(MethodRec const* rec) : rec_(rec) {}
+    MethodRec const* rec_ = nullptr;
+    friend Method bind(std::string const&, std::string const&);
+    friend Method bindModule(std::string const&);
+    friend CallResult call(Method const&, Object const&, std::vector<Value> const&);
+    friend CallResult callModule(Method const&, std::vector<Value> const&);
+};
+
+// The class method `decl` of className, or the module method `decl`. Throw
+// std::invalid_argument for an unknown class or declaration.
+Method bind(std::string const& className, std::string const& decl);
+Method bindModule(std::string const& decl);
+// Calls a bound method; the receiver (which may be nil) must be of the method's class.
+CallResult call(Method const& m, Object const& receiver, std::vector<Value> const& args);
+CallResult callModule(Method const& m, std::vector<Value> const& args);
+
 // A new instance: memory, zeroed instance data, the class constructor. Nil when refused.
 Object newObject(std::string const& className);
 // New className(args): a new instance, then its constructor declaration `decl`.

@@ -627,22 +627,24 @@ void computeLog10(fp& z) {
     logCore(z, ten);
 }
 
-}  // namespace
-
-void ComputeE(fp& z) {
-    static Cached e;
-    atTwoWords(z, [](fp& r) {
-        handOut(r, e, computeE);
+// The cache rule of the four constants, at two words or more.
+void constant(fp& z, Cached& c, void (*compute)(fp&)) {
+    atTwoWords(z, [&c, compute](fp& r) {
+        handOut(r, c, compute);
         return true;
     });
 }
 
+}  // namespace
+
+void ComputeE(fp& z) {
+    static Cached e;
+    constant(z, e, computeE);
+}
+
 void ComputePi(fp& z) {
     static Cached pi;
-    atTwoWords(z, [](fp& r) {
-        handOut(r, pi, computePi);
-        return true;
-    });
+    constant(z, pi, computePi);
 }
 
 fp Pi() {
@@ -653,18 +655,12 @@ fp Pi() {
 
 void ComputeLn2(fp& z) {
     static Cached Ln2;
-    atTwoWords(z, [](fp& r) {
-        handOut(r, Ln2, computeLn2);
-        return true;
-    });
+    constant(z, Ln2, computeLn2);
 }
 
 void ComputeLog_10(fp& z) {
     static Cached LogOfTen;
-    atTwoWords(z, [](fp& r) {
-        handOut(r, LogOfTen, computeLog10);
-        return true;
-    });
+    constant(z, LogOfTen, computeLog10);
 }
 
 // ---- circular functions ----

@@ -9,6 +9,8 @@
 #include <mpfr.h>
 
 #include <clocale>
+#include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <sstream>
 #include <string>
@@ -167,6 +169,39 @@ inline ::testing::AssertionResult sameFp(fp const& a, fp const& b) {
         a.exponent != b.exponent)
         return ::testing::AssertionFailure() << show(a) << " differs from " << show(b);
     return ::testing::AssertionSuccess();
+}
+
+// 10^e exactly.
+inline Mpq pow10q(long e) {
+    Mpz p;
+    mpz_ui_pow_ui(p, 10, static_cast<unsigned long>(e < 0 ? -e : e));
+    Mpq q;
+    mpq_set_z(q, p);
+    if (e < 0) mpq_inv(q, q);
+    return q;
+}
+
+// The exact value of a decimal text such as "-12.5e3", "-125e2" or "1.5E+07".
+inline Mpq valueOfText(std::string const& t) {
+    auto e = t.find_first_of("eE");
+    std::string m = t.substr(0, e);
+    long x = e == std::string::npos ? 0 : std::stol(t.substr(e + 1));
+    if (auto dot = m.find('.'); dot != std::string::npos) {
+        x -= static_cast<long>(m.size() - dot - 1);
+        m.erase(dot, 1);
+    }
+    if (m.empty() || m == "-" || m == "+") m += "0";
+    if (m[0] == '+') m.erase(0, 1);
+    Mpq q(m.c_str());
+    mpq_mul(q, q, pow10q(x));
+    return q;
+}
+
+// The 14-significant-digit image of a double, as "%.13e" prints it (the decimal layer's rule).
+inline Mpq fourteenDigits(double x) {
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%.13e", x);
+    return valueOfText(buf);
 }
 
 // Sets a locale whose decimal point is a comma, compiling one into a scratch

@@ -52,23 +52,30 @@ def python_times(n):
         "getString2": "str(a)",
         "getDec_Str": "D(t)",
     }
+    return time_statements(stmts, env)
+
+
+def time_statements(stmts, env):
+    """ns per statement, best of five timeit runs of at least 0.2 s each."""
     out = {}
     for op, stmt in stmts.items():
         timer = timeit.Timer(stmt, globals=env)
-        loops, _ = timer.autorange()
-        loops = max(loops, int(loops * 0.2 / max(_, 1e-9)))
+        loops, took = timer.autorange()
+        loops = max(loops, int(loops * 0.2 / max(took, 1e-9)))
         out[op] = min(timer.repeat(repeat=5, number=loops)) / loops * 1e9
     return out
 
 
-def native_times(build):
+def run_benchmark(build, target):
+    """Builds target in build and runs it; {(name, digits): median CPU ns}, each name as
+    Google Benchmark reports it. Stops on any benchmark that reports an error."""
     subprocess.run(["cmake", "-S", ROOT, "-B", build, "-G", "Ninja", "-DCMAKE_BUILD_TYPE=RelWithDebInfo",
                     "-DVANTREL_SANITIZE=OFF", "-DVANTREL_TESTS=OFF", "-DVANTREL_BENCH=ON"],
                    check=True, stdout=subprocess.DEVNULL)
-    subprocess.run(["cmake", "--build", build, "--target", "bench_decimal", "-j3"], check=True,
+    subprocess.run(["cmake", "--build", build, "--target", target, "-j3"], check=True,
                    stdout=subprocess.DEVNULL)
     with tempfile.NamedTemporaryFile(suffix=".json") as f:
-        subprocess.run([os.path.join(build, "bench_decimal"), "--benchmark_repetitions=5",
+        subprocess.run([os.path.join(build, target), "--benchmark_repetitions=5",
                         "--benchmark_report_aggregates_only=true", "--benchmark_min_time=0.2",
                         "--benchmark_enable_random_interleaving=true",
                         "--benchmark_out=" + f.name, "--benchmark_out_format=json"],
@@ -77,13 +84,22 @@ def native_times(build):
     scale = {"ns": 1.0, "us": 1e3, "ms": 1e6, "s": 1e9}
     out = {}
     for b in data["benchmarks"]:
+        if b.get("error_occurred"):
+            sys.exit("%s: %s: %s" % (target, b["name"], b.get("error_message", "error")))
         if not b["name"].endswith("_median"):
             continue
         name, size = b["name"][: -len("_median")].split("/")
-        lib, op = name.split("_", 1)
-        out[(lib, op, int(size.split(":")[1]))] = b["cpu_time"] * scale[b["time_unit"]]
+        out[(name, int(size.split(":")[1]))] = b["cpu_time"] * scale[b["time_unit"]]
     if not out:
-        sys.exit("bench_decimal gave no times")
+        sys.exit("%s gave no times" % target)
+    return out
+
+
+def native_times(build):
+    out = {}
+    for (name, n), t in run_benchmark(build, "bench_decimal").items():
+        lib, op = name.split("_", 1)
+        out[(lib, op, n)] = t
     return out
 
 
