@@ -2,7 +2,11 @@
 // one process-wide state, created on first use and kept until the process ends.
 #include "Host.h"
 
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <dlfcn.h>
+#endif
 
 #include <algorithm>
 #include <array>
@@ -601,13 +605,29 @@ void loadPlugin(std::string const& path) {
         if (path != s.libraryPath) throw std::runtime_error("another plug-in is loaded already");
         return;
     }
-    void* lib = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    void* lib = nullptr;
+    void* entry = nullptr;
+#ifdef _WIN32
+    HMODULE module = LoadLibraryA(path.c_str());
+    if (module == nullptr)
+        throw std::runtime_error("cannot load the plug-in: Windows error " + std::to_string(GetLastError()));
+    // GetProcAddress gives a function pointer type; the entry's own type is restored below.
+    FARPROC proc = GetProcAddress(module, PLUGIN_MAIN_NAME);
+    if (proc == nullptr) {
+        FreeLibrary(module);
+        throw std::runtime_error("the plug-in has no " PLUGIN_MAIN_NAME);
+    }
+    lib = module;
+    entry = reinterpret_cast<void*>(proc);
+#else
+    lib = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (lib == nullptr) throw std::runtime_error(std::string("cannot load the plug-in: ") + dlerror());
-    void* entry = dlsym(lib, PLUGIN_MAIN_NAME);
+    entry = dlsym(lib, PLUGIN_MAIN_NAME);
     if (entry == nullptr) {
         dlclose(lib);
         throw std::runtime_error("the plug-in has no " PLUGIN_MAIN_NAME);
     }
+#endif
     s.library = lib;
     s.libraryPath = path;
     reinterpret_cast<PluginMainFn>(entry)(&resolve);

@@ -3,6 +3,8 @@
 // Powers of ten are applied a word at a time in static scratch records.
 #include "decMath.h"
 
+#include <math.h>  // exp10 or __exp10, outside the C++ standard
+
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -656,11 +658,21 @@ void getDec_d(DecData& d, double x) {
     storeResult(d, m, e - (count - 1));
 }
 
+double powerOfTen(double e) {
+#if VANTREL_POW10_BY_EXP10 && defined(__APPLE__)
+    return __exp10(e);
+#elif VANTREL_POW10_BY_EXP10
+    return exp10(e);  // glibc's, declared with _GNU_SOURCE, which g++ defines
+#else
+    return std::pow(10.0, e);
+#endif
+}
+
 double getDouble_Dec(DecData const& d) {
     if (effLen(d.mantissa) == 0) return 0.0;
     double m = 0.0;
     equate(m, d.mantissa);
-    double p = std::pow(10.0, static_cast<double>(d.exponent));
+    double p = powerOfTen(static_cast<double>(d.exponent));
     double v = m * p;
     if (std::isnormal(m) && std::isnormal(p) && std::isnormal(v)) return v;
     // Range or precision was lost in a factor: the correctly rounded double of the

@@ -9,6 +9,8 @@
 #ifndef VANTREL_DECMATH_H
 #define VANTREL_DECMATH_H
 
+#include <cstdint>
+
 #include "fp.h"
 #include "mb.h"
 
@@ -64,6 +66,18 @@ void getDec_d(DecData& d, double x);
 // The value as a double: the mantissa's double times 10^exponent where both and their
 // product are normal doubles, otherwise the correctly rounded double of the exact value.
 double getDouble_Dec(DecData const& d);
+
+// The power of ten that getDouble_Dec takes from the platform's library, as each plug-in
+// does: pow on Windows, exp10 in the 32-bit macOS one, whose data model the i386 build
+// reproduces. The x86-64 development build goes with Windows. They may differ in the last bit.
+#if defined(_WIN32)
+#define VANTREL_POW10_BY_EXP10 0
+#elif defined(__APPLE__) || UINTPTR_MAX == 0xFFFFFFFFu
+#define VANTREL_POW10_BY_EXP10 1
+#else
+#define VANTREL_POW10_BY_EXP10 0
+#endif
+double powerOfTen(double e);
 // Compares a with the 14-digit decimal image of x (getDec_d).
 int compareDecToDouble(DecData const& a, double x);
 // d = c / 10000 exactly.

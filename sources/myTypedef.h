@@ -3,6 +3,14 @@
 #ifndef VANTREL_MYTYPEDEF_H
 #define VANTREL_MYTYPEDEF_H
 
+#include <cstdio>
+
+// The "%.17e" and "%.13e" texts that doubles enter the library by must be correctly
+// rounded: on Windows that is mingw's C99 printf, not msvcrt's.
+#if defined(__MINGW32__) && !(defined(__USE_MINGW_ANSI_STDIO) && __USE_MINGW_ANSI_STDIO)
+#error "build with -D__USE_MINGW_ANSI_STDIO=1"
+#endif
+
 #include <cstddef>
 #include <cstdint>
 

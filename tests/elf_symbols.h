@@ -1,9 +1,13 @@
 // The symbols a shared library defines and exports, read from its ELF dynamic symbol
-// table, so a test can check what a plug-in offers to its host. Header-only.
+// table (or, for a Windows DLL, its PE export table), so a test can check what a plug-in
+// offers to its host. Header-only.
 #ifndef VANTREL_TESTS_ELF_SYMBOLS_H
 #define VANTREL_TESTS_ELF_SYMBOLS_H
 
+#if __has_include(<elf.h>)
 #include <elf.h>
+#define VANTREL_TESTS_HAVE_ELF 1
+#endif
 
 #include <cstring>
 #include <fstream>
@@ -11,8 +15,11 @@
 #include <string>
 #include <vector>
 
+#include "pe_exports.h"
+
 namespace oracle {
 
+#ifdef VANTREL_TESTS_HAVE_ELF
 // Names of the defined global and weak symbols of the library's .dynsym; `ok` false when
 // the file is not a 64-bit or 32-bit ELF with a dynamic symbol table.
 template <class Ehdr, class Shdr, class Sym>
@@ -40,7 +47,7 @@ std::vector<std::string> exportedFrom(std::vector<char> const& f, bool& ok) {
             if (s.st_shndx == SHN_UNDEF || (bind != STB_GLOBAL && bind != STB_WEAK)) continue;
             if (s.st_name >= strs.sh_size) return out;
             char const* name = f.data() + strs.sh_offset + s.st_name;
-            out.emplace_back(name, strnlen(name, strs.sh_size - s.st_name));
+            out.emplace_back(name, strnlen(name, static_cast<std::size_t>(strs.sh_size - s.st_name)));
         }
         ok = true;
     }
@@ -51,11 +58,19 @@ inline std::vector<std::string> exportedSymbols(std::string const& path, bool& o
     std::ifstream in(path, std::ios::binary);
     std::vector<char> f((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     ok = false;
+    if (f.size() >= 2 && f[0] == 'M' && f[1] == 'Z') return peExports(f, ok);
     if (f.size() < EI_NIDENT || std::memcmp(f.data(), ELFMAG, SELFMAG) != 0) return {};
     if (f[EI_CLASS] == ELFCLASS64) return exportedFrom<Elf64_Ehdr, Elf64_Shdr, Elf64_Sym>(f, ok);
     if (f[EI_CLASS] == ELFCLASS32) return exportedFrom<Elf32_Ehdr, Elf32_Shdr, Elf32_Sym>(f, ok);
     return {};
 }
+#else
+inline std::vector<std::string> exportedSymbols(std::string const& path, bool& ok) {
+    std::ifstream in(path, std::ios::binary);
+    std::vector<char> f((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    return peExports(f, ok);
+}
+#endif
 
 }  // namespace oracle
 

@@ -171,8 +171,8 @@ inline ::testing::AssertionResult sameFp(fp const& a, fp const& b) {
     return ::testing::AssertionSuccess();
 }
 
-// 10^e exactly.
-inline Mpq pow10q(long e) {
+// 10^e exactly; |e| fits an unsigned long (decimal exponents are 32-bit).
+inline Mpq pow10q(long long e) {
     Mpz p;
     mpz_ui_pow_ui(p, 10, static_cast<unsigned long>(e < 0 ? -e : e));
     Mpq q;

@@ -26,6 +26,8 @@ public:
     Mpz() { mpz_init(v_); }
     explicit Mpz(int v) { mpz_init_set_si(v_, v); }
     explicit Mpz(long v) { mpz_init_set_si(v_, v); }
+    // Through its text: long may be 32 bits (i386), where GMP has no 64-bit setter.
+    explicit Mpz(long long v) { mpz_init_set_str(v_, std::to_string(v).c_str(), 10); }
     // Text in any base GMP reads with base 0: "0x...", "-123", ...
     explicit Mpz(char const* text) {
         if (mpz_init_set_str(v_, text, 0) != 0) ADD_FAILURE() << "bad integer text: " << text;

@@ -37,9 +37,9 @@ struct Val {
     int64 e = 0;
 };
 
-Val val(long m, int64 e) {
+Val val(long long m, int64 e) {
     Val v;
-    mpz_set_si(v.m, m);
+    mpz_set(v.m, Mpz(m));
     v.e = e;
     return v;
 }
@@ -1156,7 +1156,7 @@ TEST(FpToLong, TableCases) {
     };
     std::vector<Case> const cases = {
         {fromWords({5, 1}, false, 0), 5},
-        {val(3000000000L, 0), -1294967296},
+        {val(3000000000LL, 0), -1294967296},
         {minus37, -3},
         {val(0, 5), 0},
         {val(999, -10), 0},
@@ -1373,10 +1373,10 @@ TEST(FpPrecisionFloor, BelowOneActsAsOne) {
     std::mt19937_64 gen(0xF10012u);
     for (int i = 0; i < 300; ++i) {
         Mpz a, b;
-        mpz_set_ui(a, gen() | 1u);
+        mpz_set_ui(a, static_cast<unsigned long>(gen() | 1u));
         mpz_mul_2exp(a, a, 40);
-        mpz_add_ui(a, a, gen() & 0xFFFFu);
-        mpz_set_ui(b, (gen() >> 3) | 1u);
+        mpz_add_ui(a, a, static_cast<unsigned long>(gen() & 0xFFFFu));
+        mpz_set_ui(b, static_cast<unsigned long>((gen() >> 3) | 1u));
         fp x = fpOf(a, static_cast<int32>(gen() % 97) - 48), y = fpOf(b, static_cast<int32>(gen() % 97) - 48);
         fp want[5], got[5];
         {

@@ -475,7 +475,7 @@ TEST(MbInvMod, PrimeModuli) {
 // nonnegative would give, without that many additions.
 TEST(MbInvMod, LargeNegativeOperand) {
     for (unsigned long bits : {200ul, 3000ul, 20000ul}) {
-        for (long mod : {3L, 7L, -7L, 1000003L, 4294967291L}) {
+        for (long long mod : {3LL, 7LL, -7LL, 1000003LL, 4294967291LL}) {
             Mpz x = pow2(bits), m(mod), want;
             mpz_add_ui(x, x, 5);
             mpz_neg(x, x);

@@ -6,7 +6,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-JOBS=$(nproc)
+JOBS=${JOBS:-$(nproc)}
 # Seconds one test may run before CTest counts it failed, so a hang cannot stall CI.
 TEST_TIMEOUT=${TEST_TIMEOUT:-300}
 
@@ -60,12 +60,39 @@ step_bench_smoke() {
   [[ $found -eq 1 ]] || { echo "no benchmark binaries in build/"; return 1; }
 }
 
+# i386 (-m32, SSE2 doubles): the data model of the 32-bit macOS plug-in; the whole suite.
+step_m32() {
+  configure_and_build build-m32 "${COMMON[@]}" -DCMAKE_TOOLCHAIN_FILE=tools/toolchain-m32.cmake \
+    -DVANTREL_SANITIZE=OFF -DVANTREL_BENCH=OFF || return 1
+  file build-m32/libVantrel.so | grep -q "ELF 32-bit.*80386" || { echo "build-m32: not an i386 plug-in"; return 1; }
+  run_ctest build-m32
+}
+
+# Windows x86-64 (mingw-w64), run under wine64 in build-win/wine: the plug-in exports
+# REALPluginMain alone and needs only Windows' own DLLs; the suites without GMP or MPFR
+# and the golden scripts.
+step_win() {
+  configure_and_build build-win "${COMMON[@]}" -DCMAKE_TOOLCHAIN_FILE=tools/toolchain-mingw64.cmake \
+    -DVANTREL_SANITIZE=OFF -DVANTREL_BENCH=OFF || return 1
+  local dump f
+  dump=$(x86_64-w64-mingw32-objdump -p build-win/Vantrel.dll) || return 1
+  [[ "$(sed -n '/\[Ordinal\/Name Pointer\] Table/,/^$/p' <<<"$dump" | sed -n 's/^\t\[ *[0-9]*\] //p')" == REALPluginMain ]] ||
+    { echo "Vantrel.dll must export REALPluginMain alone"; return 1; }
+  for f in build-win/Vantrel.dll build-win/vantrel-host.exe build-win/vantrel_tests.exe; do
+    if x86_64-w64-mingw32-objdump -p "$f" | grep "DLL Name:" | grep -viE "DLL Name: (KERNEL32|msvcrt)\.dll"; then
+      echo "$f needs a DLL that Windows does not ship"
+      return 1
+    fi
+  done
+  run_ctest build-win
+}
+
 # Each text reader under libFuzzer (clang, ASan + UBSan) for a bounded time from its seed corpus.
 step_fuzz() {
   bash tools/fuzz.sh "${FUZZ_SECONDS:-20}"
 }
 
-STEPS=(default sanitize word32 bench_smoke fuzz)
+STEPS=(default sanitize word32 bench_smoke fuzz m32 win)
 if [[ $# -gt 0 ]]; then
   STEPS=("$@")
 fi

@@ -7,6 +7,7 @@
 
 #ifdef _WIN32
 #include <io.h>
+#include <windows.h>
 #define VH_ISATTY(fd) _isatty(fd)
 #else
 #include <unistd.h>
@@ -55,6 +56,10 @@ std::string besideProgram(char const* argv0) {
     char buf[4096];
     ssize_t n = readlink("/proc/self/exe", buf, sizeof buf - 1);
     if (n > 0) self.assign(buf, static_cast<std::size_t>(n));
+#elif defined(_WIN32)
+    char buf[MAX_PATH];
+    DWORD n = GetModuleFileNameA(nullptr, buf, sizeof buf);
+    if (n > 0 && n < sizeof buf) self.assign(buf, n);
 #endif
     auto slash = self.find_last_of("/\\");
     return (slash == std::string::npos ? std::string(".") : self.substr(0, slash)) + "/" VANTREL_PLUGIN_FILE_NAME;

@@ -2,8 +2,10 @@
 # the order written) and the exit status with the expected file.
 # ARGS separates its items with "|": a ";" would split them on the way through add_test.
 string(REPLACE "|" ";" ARGS "${ARGS}")
-execute_process(COMMAND ${HOST} --plugin ${PLUGIN} ${ARGS} ${SCRIPT}
+# EMULATOR runs a cross-built host (wine for Windows), whose text streams end lines with CR LF.
+execute_process(COMMAND ${EMULATOR} ${HOST} --plugin ${PLUGIN} ${ARGS} ${SCRIPT}
                 OUTPUT_VARIABLE out ERROR_VARIABLE out RESULT_VARIABLE status)
+string(REPLACE "\r\n" "\n" out "${out}")
 string(APPEND out "[exit ${status}]\n")
 file(READ ${EXPECTED} expected)
 if(NOT out STREQUAL expected)
