@@ -658,11 +658,19 @@ void getDec_d(DecData& d, double x) {
     storeResult(d, m, e - (count - 1));
 }
 
+#if defined(_WIN32) && defined(__MINGW32__) && !VANTREL_POW10_BY_EXP10
+// The C runtime's own pow, through its import: the toolchain links a static pow of its
+// own in its place, which is off by many units in the last place.
+extern "C" double (*__imp_pow)(double, double);
+#endif
+
 double powerOfTen(double e) {
 #if VANTREL_POW10_BY_EXP10 && defined(__APPLE__)
     return __exp10(e);
 #elif VANTREL_POW10_BY_EXP10
     return exp10(e);  // glibc's, declared with _GNU_SOURCE, which g++ defines
+#elif defined(_WIN32) && defined(__MINGW32__)
+    return __imp_pow(10.0, e);
 #else
     return std::pow(10.0, e);
 #endif
