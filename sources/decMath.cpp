@@ -1,6 +1,7 @@
 // Exact decimal numbers over mb: normal form, exact arithmetic and comparison, the
 // text, double and currency conversions, rounded division, and powers through fp.
-// Powers of ten are applied a word at a time in static scratch records.
+// Small powers of ten are applied a word at a time, large ones as one product or
+// division by a power of five, in static scratch records.
 #include "decMath.h"
 
 #include <math.h>  // exp10 or __exp10, outside the C++ standard
@@ -10,6 +11,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <limits>
+#include <utility>
 
 #include "fpConv.h"
 #include "fpFuncs.h"
@@ -96,12 +98,47 @@ void shiftUp(mb& s, int64 k) {
     if (top != 0) s.blocks[s.length++] = top;
 }
 
-// s := s * 10^k for a nonnegative s: k factors of five thirteen at a time, then one shift.
+// 5^(2^i), squared up on first need and kept: every large shift reuses them.
+mb const& fiveToTwoTo(int i) {
+    static mb table[40];
+    static int built = 0;
+    if (built == 0) {
+        table[0] = 5;
+        built = 1;
+    }
+    for (; built <= i; ++built) sqr(table[built], table[built - 1]);
+    return table[i];
+}
+
+// 5^k as a product of the kept squares; the last one is kept for repeated gaps.
+mb const& fiveTo(int64 k) {
+    static mb last;
+    static int64 lastK = -1;
+    if (k != lastK) {
+        last = 1;
+        for (int i = 39; i >= 0; --i)
+            if (((k >> i) & 1) != 0) mul(last, last, fiveToTwoTo(i));
+        lastK = k;
+    }
+    return last;
+}
+
+// Up to this many digits a shift is a few word passes; past it one product or one
+// division by 5^k (and a binary shift) keeps the work per word bounded.
+constexpr int64 kFewDigits = 39;
+
+// s := s * 10^k for a nonnegative s.
 void scaleUp(mb& s, int64 k) {
     if (s.length == 0 || k <= 0) return;
     if (k <= 9) {
         reserve(s, int64(s.length) + 2, s.length);
         mulAddWord(s, kPow10[k], 0);
+        return;
+    }
+    if (k > kFewDigits) {
+        mul(s, s, fiveTo(k));
+        reserve(s, int64(s.length) + k / 32 + 2, s.length);
+        shiftUp(s, k);
         return;
     }
     // 10^k needs k * log2(10) / 32 < k * 0.10382 words.
@@ -180,8 +217,40 @@ void scaleDown(mb& s, int64 k) {
         s.length = 0;
         return;
     }
+    if (k > kFewDigits) {
+        // floor(floor(s / 2^k) / 5^k) is floor(s / 10^k).
+        mbShiftRight(s, s, static_cast<int>(k));
+        div(s, s, fiveTo(k));
+        return;
+    }
     for (; k >= 9 && s.length > 0; k -= 9) divWordBy<kBillion>(s);
     if (k > 0 && s.length > 0) divPow10(s, static_cast<int>(k));
+}
+
+// s := s / p and true when p divides s exactly; s unchanged otherwise.
+bool divideOut(mb& s, mb const& p) {
+    static mb q, rem;
+    divRem(q, rem, s, p);
+    if (effLen(rem) != 0) return false;
+    std::swap(s, q);
+    return true;
+}
+
+// Removes the largest 10^t dividing a positive s of at least nine trailing zeros:
+// t is min(trailing zero bits, factors of five), the fives found by doubling then
+// halving powers 5^(2^i), so a few divisions serve any count. Returns t.
+int64 stripManyZeros(mb& s) {
+    int64 bits = 0;
+    int32 w = 0;
+    for (; s.blocks[w] == 0; ++w) bits += 32;
+    for (uint32 low = s.blocks[w]; (low & 1u) == 0; low >>= 1) ++bits;
+    int64 t = 0;
+    int i = 0;
+    for (; t + (int64(1) << i) <= bits && divideOut(s, fiveToTwoTo(i)); ++i) t += int64(1) << i;
+    for (--i; i >= 0; --i)
+        if (t + (int64(1) << i) <= bits && divideOut(s, fiveToTwoTo(i))) t += int64(1) << i;
+    mbShiftRight(s, s, static_cast<int>(t));
+    return t;
 }
 
 // Removes the trailing decimal zeros of the magnitude of s (sign in s.length) and
@@ -201,13 +270,10 @@ void stripZeros(mb& s, int64& e) {
         uint64 sum = 0;
         for (int32 i = 0; i < n; ++i) sum += s.blocks[i];
         if (sum % 5 == 0) {
-            for (;;) {
-                uint32 r = modBillion(s, s.length);
-                if (r == 0) {
-                    divWordBy<kBillion>(s);
-                    e += 9;
-                    continue;
-                }
+            uint32 r = modBillion(s, s.length);
+            if (r == 0) {
+                e += stripManyZeros(s);
+            } else {
                 int t = 0;
                 while (r % 10 == 0) {
                     r /= 10;
@@ -215,7 +281,6 @@ void stripZeros(mb& s, int64& e) {
                 }
                 if (t > 0) divPow10(s, t);
                 e += t;
-                break;
             }
         }
     }

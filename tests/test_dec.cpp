@@ -209,6 +209,51 @@ TEST_F(Dec, OperationAndLimitTable) {
     EXPECT_EQ(str(dec("1E100000")), "1" + std::string(100000, '0') + ".00000");
 }
 
+// Gaps and trailing-zero counts far past a word of digits against the rationals:
+// strips bounded by the twos or by the fives, the aliasing forms, and fixed text
+// scaled down by the gap (3.1415949...9 and 3.141595 at five places).
+TEST_F(Dec, LargeGapsAndStrips) {
+    auto make = [](char const* m, int twos, int fives, int32 e, int add = 0) {
+        Mpz z(m), f;
+        mpz_ui_pow_ui(f, 5, unsigned(fives));
+        mpz_mul(z, z, f);
+        mpz_mul_2exp(z, z, unsigned(twos));
+        mpz_add(z, z, Mpz(add));
+        DecData d;
+        fromMpz(d.mantissa, z);
+        d.exponent = e;
+        return d;
+    };
+    for (int g : {10, 39, 40, 100, 1000, 10000, 100000}) {
+        DecData ops[] = {make("-123456789", 0, 0, g), make("7", 0, 0, 0), make("3", g, g, -g),
+                         make("7", g + 3, g, -g), make("-9", g, g + 2, 1 - g)};
+        int const pairs[][2] = {{0, 1}, {2, 1}, {3, 4}, {1, 3}, {2, 3}, {4, 1}};
+        for (auto [i, j] : pairs) {
+            DecData const &a = ops[i], &b = ops[j];
+            Mpq qa = valueOf(a), qb = valueOf(b), sum, diff, prod;
+            mpq_add(sum, qa, qb);
+            mpq_sub(diff, qa, qb);
+            mpq_mul(prod, qa, qb);
+            DecData r, x = a, y = b;
+            ASSERT_TRUE(addDec(r, a, b)) << g << " " << i << j;
+            EXPECT_TRUE(isDec(r, sum)) << g << " " << i << j;
+            ASSERT_TRUE(subDec(x, x, b));
+            EXPECT_TRUE(isDec(x, diff)) << g << " " << i << j;
+            // Products of two 10^5-digit mantissas pass kMaxDecDigits: refused, y kept.
+            bool ok = mulDec(y, a, y);
+            EXPECT_TRUE(ok || g == 100000) << i << j;
+            if (ok) EXPECT_TRUE(isDec(y, prod)) << g << " " << i << j;
+            else EXPECT_TRUE(mpq_equal(valueOf(y), qb)) << i << j;
+            ASSERT_TRUE(subDec(y, y, y));
+            EXPECT_TRUE(isDec(y, Mpq("0")));
+            EXPECT_EQ(compareDecToDec(a, b), sgn(mpq_cmp(qa, qb))) << g << " " << i << j;
+        }
+        std::string ten = "1" + std::string(std::size_t(g), '0');
+        EXPECT_EQ(str(make(("3141595" + ten.substr(1)).c_str(), 0, 0, -6 - g, -1)), "3.14159") << g;
+        EXPECT_EQ(str(make(("-3141595" + ten.substr(1)).c_str(), 0, 0, -6 - g)), "-3.14160") << g;
+    }
+}
+
 // Fixed-point text: the examples, then random values against exact rounding.
 TEST_F(Dec, FixedTextRoundsHalfAwayFromZero) {
     struct Case {
