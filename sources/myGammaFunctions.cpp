@@ -20,6 +20,11 @@ constexpr double kGammaLimit = 86100000.0;
 // Gamma takes Spouge's formula above this, the product and the incomplete gamma
 // functions at or below it.
 constexpr double kSpougeThreshold = 20000.0;
+// The incomplete gamma functions give 0 where their series or continued fraction would
+// need more steps than these (seconds of work), rather than run for hours: the series
+// when x passes a by more than kMaxSeriesTerms, the fraction for x far below 1.
+constexpr double kMaxSeriesTerms = 1e7;
+constexpr double kMaxFractionSteps = 1e6;
 
 // blockPrec for the duration of one scope; the caller's value comes back on every path.
 class PrecSaver {
@@ -260,13 +265,23 @@ void smallIncompleteGamma(fp& z, fp const& a, fp const& x) {
         setZero(z);
         return;
     }
+    // The terms grow until a + k passes x: that many steps at least.
+    sub(t1, x, a);
+    if (t1 > kMaxSeriesTerms) {
+        setZero(z);
+        return;
+    }
     PrecSaver prec;
     blockPrec = precOf(int64(prec.saved()) + 1);
     equate(xinc, a);
     setZero(s);
     div(t, 1.0, a);
     // sum over k >= 0 of x^k / (a (a + 1) ... (a + k)), to the first term that leaves it
-    for (;;) {
+    for (double k = 0.0;; k += 1.0) {
+        if (k > 2 * kMaxSeriesTerms) {
+            setZero(z);
+            return;
+        }
         add(s1, s, t);
         if (compare(s1, s) == 0) break;
         std::swap(s, s1);
@@ -312,6 +327,11 @@ void largeIncompleteGamma(fp& z, fp const& a, fp const& x) {
     div(s, a1, b1);
     // convergents A_n / B_n of e^x x^-a Gamma(a, x) = 1/(x + (1 - a)/(1 + 1/(x + (2 - a)/(1 + ...
     for (double n = 1.0;; n += 1.0) {
+        if (n > kMaxFractionSteps) {
+            blockPrec = B;
+            setZero(z);
+            return;
+        }
         sub(s2, n, a);
         mul(a0, s2, a0);
         add(a0, a0, a1);
