@@ -24,9 +24,9 @@
 
 namespace {
 
-std::string format(char const* spec, double x) {
+std::string format(char const* pattern, double x) {
     char buf[64];
-    std::snprintf(buf, sizeof buf, spec, x);
+    std::snprintf(buf, sizeof buf, pattern, x);
     return buf;
 }
 

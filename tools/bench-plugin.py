@@ -13,9 +13,10 @@ import os
 import sys
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
-spec = importlib.util.spec_from_file_location("bench_decimal_py", os.path.join(ROOT, "tools", "bench-decimal.py"))
-shared = importlib.util.module_from_spec(spec)
-spec.loader.exec_module(shared)
+# bench-decimal.py has a dash in its name, so it is loaded from its path.
+loader = importlib.util.spec_from_file_location("bench_decimal_py", os.path.join(ROOT, "tools", "bench-decimal.py"))
+shared = importlib.util.module_from_spec(loader)
+loader.loader.exec_module(shared)
 
 DIGITS = (32, 100)
 # benchmark name, label, Python statement
