@@ -239,10 +239,7 @@ void DecConstructor2(REALobject self, REALstring text) {
         REALDisposeStringData(&data);
         return;
     }
-    char* copy = static_cast<char*>(std::malloc(std::size_t{n} + 1));
-    if (copy == nullptr) vantrelOutOfMemory();
-    std::memcpy(copy, data.data, n);
-    copy[n] = '\0';
+    char* copy = copyText(static_cast<char const*>(data.data), std::size_t{n});
     REALDisposeStringData(&data);
     // A NUL inside the host's text would cut it short; such a text is no number.
     bool ok = std::memchr(copy, '\0', n) == nullptr && getDec_Str(d, copy);

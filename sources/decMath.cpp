@@ -338,8 +338,7 @@ char* digitText(mb& s, std::size_t& len, std::size_t before = 0, std::size_t aft
     }
     std::size_t count = 0;
     while (s.length > 0) g[count++] = divWordBy<kBillion>(s);
-    char* text = static_cast<char*>(std::malloc(before + count * 9 + 2 + after));
-    if (text == nullptr) vantrelOutOfMemory();
+    char* text = allocText(before + count * 9 + 2 + after);
     char* out = text + before;
     std::size_t pos = 0;
     if (count == 0) {
@@ -447,8 +446,7 @@ char* fixedText(DecData const& d, int64 places) {
     }
     std::size_t zeros = places > 0 ? std::size_t(places) : 0;
     if (t.length == 0) {
-        char* out = static_cast<char*>(std::malloc(zeros + 3));
-        if (out == nullptr) vantrelOutOfMemory();
+        char* out = allocText(zeros + 3);
         out[0] = '0';
         out[1] = '.';
         std::memset(out + 2, '0', zeros);
@@ -465,8 +463,7 @@ char* fixedText(DecData const& d, int64 places) {
     char* out = nullptr;
     if (places >= 0) {
         std::size_t body = len > zeros ? len : zeros + 1;
-        out = static_cast<char*>(std::malloc(sign + body + 2));
-        if (out == nullptr) vantrelOutOfMemory();
+        out = allocText(sign + body + 2);
         std::size_t pos = 0;
         if (negative) out[pos++] = '-';
         if (len > zeros) {
@@ -492,8 +489,7 @@ char* fixedText(DecData const& d, int64 places) {
             std::free(digits);
             return nullptr;
         }
-        out = static_cast<char*>(std::malloc(sign + len + std::size_t(tail) + 2));
-        if (out == nullptr) vantrelOutOfMemory();
+        out = allocText(sign + len + std::size_t(tail) + 2);
         std::size_t pos = 0;
         if (negative) out[pos++] = '-';
         std::memcpy(out + pos, digits, len);
@@ -646,8 +642,7 @@ bool getDec_Str(DecData& d, char const* s) {
     bool zero = first == last;
     if (!zero && int64(last - first) > kMaxDecDigits) return false;
     if (!zero) {
-        char* buf = static_cast<char*>(std::malloc(last - first));
-        if (buf == nullptr) vantrelOutOfMemory();
+        char* buf = allocText(last - first);
         for (std::size_t k = first; k < last; ++k) buf[k - first] = digitAt(k);
         readDigits(m, buf, last - first);
         std::free(buf);

@@ -80,14 +80,6 @@ namespace {
 
 inline bool isDigit(char c) { return c >= '0' && c <= '9'; }
 
-char* copyText(char const* s, std::size_t n) {
-    char* p = static_cast<char*>(std::malloc(n + 1));
-    if (p == nullptr) vantrelOutOfMemory();
-    std::memcpy(p, s, n);
-    p[n] = '\0';
-    return p;
-}
-
 // Reads the decimal int that starts the first (at most 21) characters of t: an
 // optional sign, then digits up to the first non-digit. False when there is no
 // digit or the value lies outside int; digits are counted, never overflowed.
@@ -394,8 +386,7 @@ char* fpToStr2(int& e10, fp const& x, int nDigits) {
     }
     std::size_t zeros = 0;
     while (zeros + 1 < count && digits[count - 1 - zeros] == '0') ++zeros;
-    char* out = static_cast<char*>(std::malloc(count + 3));
-    if (out == nullptr) vantrelOutOfMemory();
+    char* out = allocText(count + 3);
     std::size_t pos = 0;
     if (negative) out[pos++] = '-';
     std::memcpy(out + pos, digits, count - zeros);
@@ -455,12 +446,6 @@ int boundedDigits(int n) {
     int64 words = blockPrec < 1 ? 1 : blockPrec;
     int64 cap = std::max<int64>(100000, 12 * words);
     return n > cap ? static_cast<int>(cap) : n;
-}
-
-char* allocText(std::size_t size) {
-    char* p = static_cast<char*>(std::malloc(size));
-    if (p == nullptr) vantrelOutOfMemory();
-    return p;
 }
 
 }  // namespace

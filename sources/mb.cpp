@@ -22,6 +22,19 @@ uint32* allocWords(std::size_t n) {
     return static_cast<uint32*>(p);
 }
 
+char* allocText(std::size_t n) {
+    char* p = static_cast<char*>(std::malloc(n));
+    if (p == nullptr) vantrelOutOfMemory();
+    return p;
+}
+
+char* copyText(char const* s, std::size_t n) {
+    char* p = allocText(n + 1);
+    std::memcpy(p, s, n);
+    p[n] = '\0';
+    return p;
+}
+
 int32 checkedWords(int64 n) {
     if (n > std::numeric_limits<int32>::max()) vantrelOutOfMemory();
     return static_cast<int32>(n);

@@ -77,8 +77,7 @@ char* mb2Str(mb const& x) {
     // and the 10 extra leave room for the sign and the terminator.
     std::size_t words = std::size_t(n);
     if (words > (std::numeric_limits<std::size_t>::max() - 10) / 16) vantrelOutOfMemory();
-    char* out = static_cast<char*>(std::malloc(16 * words + 10));
-    if (out == nullptr) vantrelOutOfMemory();
+    char* out = allocText(16 * words + 10);
 
     if (n == 0) {
         out[0] = '0';

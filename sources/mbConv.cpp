@@ -119,8 +119,7 @@ char* HexStrtoDecStr(char* s) {
     std::size_t n = std::strlen(s);
     // Each pass below yields one decimal digit and frees at most one hexadecimal
     // digit, so there are fewer than 2n + 10 of them.
-    char* out = static_cast<char*>(std::malloc(n == 0 ? 1 : 2 * n + 10));
-    if (out == nullptr) vantrelOutOfMemory();
+    char* out = allocText(n == 0 ? 1 : 2 * n + 10);
     out[0] = '\0';
     if (n == 0) return out;
     for (std::size_t i = 0; i < n; ++i) {
@@ -214,8 +213,7 @@ bool mbConvFromStr(mb& x, char const* s) {
     if (std::strchr(s, 'e') != nullptr || std::strchr(s, 'E') != nullptr) return readWithExponent(x, s);
 
     std::size_t n = std::strlen(s);
-    char* copy = static_cast<char*>(std::malloc(n + 1));
-    if (copy == nullptr) vantrelOutOfMemory();
+    char* copy = allocText(n + 1);
     std::size_t k = 0;
     for (std::size_t i = 0; i < n; ++i)
         if (s[i] != ' ') copy[k++] = s[i];

@@ -23,6 +23,51 @@ inline int32 stripTop(uint32 const* w, int32 n) {
 
 inline int clz32(uint32 v) { return 32 - NumBits(static_cast<unsigned int>(v)); }
 
+// r (an + bn limbs) := a (an limbs) * b (bn limbs), for 32-bit limbs with 64-bit
+// products or 64-bit limbs with 128-bit ones. Two outer limbs per pass: one load and
+// one store of each product limb serve both rows, and the two carry chains run side by side.
+template <class Limb, class Wide>
+void schoolbook(Limb* r, Limb const* a, int32 an, Limb const* b, int32 bn) {
+    constexpr int kBits = 8 * sizeof(Limb);
+    // The first row writes, the others add.
+    Limb carry = 0;
+    for (int32 j = 0; j < bn; ++j) {
+        Wide t = Wide(a[0]) * b[j] + carry;
+        r[j] = static_cast<Limb>(t);
+        carry = static_cast<Limb>(t >> kBits);
+    }
+    r[bn] = carry;
+    int32 i = 1;
+    for (; i + 1 < an; i += 2) {
+        Wide a0 = a[i], a1 = a[i + 1];
+        Limb c0 = 0, c1 = 0, prev = 0;
+        Limb* ri = r + i;
+        for (int32 j = 0; j < bn; ++j) {
+            Limb bj = b[j];
+            Wide t0 = a0 * bj + ri[j] + c0;
+            c0 = static_cast<Limb>(t0 >> kBits);
+            Wide t1 = a1 * prev + static_cast<Limb>(t0) + c1;
+            c1 = static_cast<Limb>(t1 >> kBits);
+            ri[j] = static_cast<Limb>(t1);
+            prev = bj;
+        }
+        Wide t1 = a1 * prev + c0 + c1;
+        ri[bn] = static_cast<Limb>(t1);
+        ri[bn + 1] = static_cast<Limb>(t1 >> kBits);
+    }
+    if (i < an) {
+        Wide ai = a[i];
+        carry = 0;
+        Limb* ri = r + i;
+        for (int32 j = 0; j < bn; ++j) {
+            Wide t = ai * b[j] + ri[j] + carry;
+            ri[j] = static_cast<Limb>(t);
+            carry = static_cast<Limb>(t >> kBits);
+        }
+        ri[bn] = carry;
+    }
+}
+
 #if VANTREL_LIMB64
 using namespace limbs;
 
@@ -35,45 +80,7 @@ void mulWords64(uint32* r, uint32 const* outer, int32 on, uint32 const* inner, i
     uint64* p = b + bl;
     loadLimbs(a, outer, on);
     loadLimbs(b, inner, in);
-    // The first row writes, the others add.
-    uint64 carry = 0;
-    for (int32 j = 0; j < bl; ++j) {
-        uint128 t = uint128(a[0]) * b[j] + carry;
-        p[j] = static_cast<uint64>(t);
-        carry = static_cast<uint64>(t >> 64);
-    }
-    p[bl] = carry;
-    int32 i = 1;
-    // Two rows per pass, as in the word code: one load and store of each product limb
-    // serves both, and the two carry chains run side by side.
-    for (; i + 1 < al; i += 2) {
-        uint64 a0 = a[i], a1 = a[i + 1];
-        uint64 c0 = 0, c1 = 0, prev = 0;
-        uint64* pi = p + i;
-        for (int32 j = 0; j < bl; ++j) {
-            uint64 bj = b[j];
-            uint128 t0 = uint128(a0) * bj + pi[j] + c0;
-            c0 = static_cast<uint64>(t0 >> 64);
-            uint128 t1 = uint128(a1) * prev + static_cast<uint64>(t0) + c1;
-            c1 = static_cast<uint64>(t1 >> 64);
-            pi[j] = static_cast<uint64>(t1);
-            prev = bj;
-        }
-        uint128 t1 = uint128(a1) * prev + c0 + c1;
-        pi[bl] = static_cast<uint64>(t1);
-        pi[bl + 1] = static_cast<uint64>(t1 >> 64);
-    }
-    if (i < al) {
-        uint64 ai = a[i];
-        uint64* pi = p + i;
-        carry = 0;
-        for (int32 j = 0; j < bl; ++j) {
-            uint128 t = uint128(ai) * b[j] + pi[j] + carry;
-            pi[j] = static_cast<uint64>(t);
-            carry = static_cast<uint64>(t >> 64);
-        }
-        pi[bl] = carry;
-    }
+    schoolbook<uint64, uint128>(p, a, al, b, bl);
     storeLimbs(r, on + in, p);  // the limbs past on + in words are zero
 }
 
@@ -562,38 +569,7 @@ void mul(mb& z, mb const& x, mb const& y) {
 #if VANTREL_LIMB64
     mulWords64(r, outer, on, inner, in);
 #else
-    std::memset(r, 0, std::size_t(n) * sizeof(uint32));
-    int32 i = 0;
-    // Two outer words per pass: one load and one store of the product word serve
-    // both rows, and the two carry chains run side by side.
-    for (; i + 1 < on; i += 2) {
-        uint64 a0 = outer[i], a1 = outer[i + 1];
-        uint64 c0 = 0, c1 = 0, prev = 0;
-        uint32* ri = r + i;
-        for (int32 j = 0; j < in; ++j) {
-            uint64 b = inner[j];
-            uint64 t0 = a0 * b + ri[j] + c0;
-            c0 = t0 >> 32;
-            uint64 t1 = a1 * prev + static_cast<uint32>(t0) + c1;
-            c1 = t1 >> 32;
-            ri[j] = static_cast<uint32>(t1);
-            prev = b;
-        }
-        uint64 t1 = a1 * prev + c0 + c1;
-        ri[in] = static_cast<uint32>(t1);
-        ri[in + 1] = static_cast<uint32>(t1 >> 32);
-    }
-    if (i < on) {
-        uint64 a = outer[i];
-        uint64 carry = 0;
-        uint32* ri = r + i;
-        for (int32 j = 0; j < in; ++j) {
-            uint64 t = a * inner[j] + ri[j] + carry;
-            ri[j] = static_cast<uint32>(t);
-            carry = t >> 32;
-        }
-        ri[in] = static_cast<uint32>(carry);
-    }
+    schoolbook<uint32, uint64>(r, outer, on, inner, in);
 #endif
     store(z, sz, stripTop(r, n), negative);
 }

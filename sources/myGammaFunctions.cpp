@@ -49,14 +49,6 @@ void setZero(fp& z) { z = fp(); }
 
 int signOf(fp const& x) { return x.mantissa.length > 0 ? 1 : (x.mantissa.length < 0 ? -1 : 0); }
 
-char* newText(char const* s) {
-    std::size_t n = std::strlen(s);
-    char* p = static_cast<char*>(std::malloc(n + 1));
-    if (p == nullptr) vantrelOutOfMemory();
-    std::memcpy(p, s, n + 1);
-    return p;
-}
-
 // z = w * 2^k, or 0 when the binary exponent would leave the int32 range upward.
 void scaleByPowerOfTwo(fp& z, fp const& w, int64 k) {
     int64 e = int64(w.exponent) + k;
@@ -252,15 +244,6 @@ fp GammaSpouge(fp const& x) {
 
 void smallIncompleteGamma(fp& z, fp const& a, fp const& x) {
     static fp s, s1, t, t1, xinc;
-    static bool initGood = false;
-    if (!initGood) {
-        init(s);
-        init(s1);
-        init(t);
-        init(t1);
-        init(xinc);
-        initGood = true;
-    }
     if (signOf(x) <= 0 || signOf(a) <= 0) {
         setZero(z);
         return;
@@ -300,17 +283,6 @@ void smallIncompleteGamma(fp& z, fp const& a, fp const& x) {
 
 void largeIncompleteGamma(fp& z, fp const& a, fp const& x) {
     static fp a0, a1, b0, b1, s, s1, s2;
-    static bool initGood = false;
-    if (!initGood) {
-        init(a0);
-        init(a1);
-        init(b0);
-        init(b1);
-        init(s);
-        init(s1);
-        init(s2);
-        initGood = true;
-    }
     if (signOf(x) <= 0) {
         setZero(z);
         return;
@@ -439,10 +411,10 @@ fp LnFactorial(fp const& x) {
 }
 
 char* TenToLogTenFactorial(fp const& x, bool& ok) {
-    if (signOf(x) < 0) return newText("0");
-    if (signOf(x) == 0 || x == 1.0) return newText("1");
+    if (signOf(x) < 0) return copyText("0", 1);
+    if (signOf(x) == 0 || x == 1.0) return copyText("1", 1);
     fp t;
     ok = LnFactorial(t, x);
-    if (!ok) return newText("0");
+    if (!ok) return copyText("0", 1);
     return GetNumberFromLog(t);
 }

@@ -29,6 +29,11 @@ static_assert(sizeof(int32) == 4 && sizeof(uint32) == 4, "32-bit words are requi
 // malloc of n words, or the process ends; n must be positive.
 uint32* allocWords(std::size_t n);
 
+// malloc of n bytes of text, or the process ends.
+char* allocText(std::size_t n);
+// A NUL-terminated copy of the n characters at s, from allocText.
+char* copyText(char const* s, std::size_t n);
+
 // A word count that must fit the signed 32-bit length field, or the process ends
 // as for any other storage request that cannot be met.
 int32 checkedWords(int64 n);
