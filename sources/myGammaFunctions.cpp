@@ -242,6 +242,20 @@ fp GammaSpouge(fp const& x) {
 
 // ---- incomplete gamma functions ----
 
+namespace {
+
+// z := s x^a e^-x, formed as s e^(a ln x - x); 0 when that leaves exp's range.
+void timesPowerExp(fp& z, fp const& s, fp const& a, fp const& x) {
+    fp t, e;
+    log(t, x);
+    mul(t, t, a);
+    sub(t, t, x);
+    exp(e, t);
+    mul(z, s, e);
+}
+
+}  // namespace
+
 void smallIncompleteGamma(fp& z, fp const& a, fp const& x) {
     static fp s, s1, t, t1, xinc;
     if (signOf(x) <= 0 || signOf(a) <= 0) {
@@ -272,13 +286,7 @@ void smallIncompleteGamma(fp& z, fp const& a, fp const& x) {
         add(xinc, xinc, 1.0);
         div(t, t1, xinc);
     }
-    // times x^a e^-x; 0 when that leaves exp's range
-    log(t1, x);
-    mul(t1, t1, a);
-    sub(t1, t1, x);
-    setZero(s1);
-    exp(s1, t1);
-    mul(z, s, s1);
+    timesPowerExp(z, s, a, x);
 }
 
 void largeIncompleteGamma(fp& z, fp const& a, fp const& x) {
@@ -321,13 +329,7 @@ void largeIncompleteGamma(fp& z, fp const& a, fp const& x) {
         blockPrec = twoB;
         std::swap(s, s1);
     }
-    // at Q words: times x^a e^-x; 0 when that leaves exp's range
-    log(s2, x);
-    mul(s2, s2, a);
-    sub(s2, s2, x);
-    setZero(s1);
-    exp(s1, s2);
-    mul(z, s, s1);
+    timesPowerExp(z, s, a, x);  // at Q words
 }
 
 // ---- ln(x!) ----
