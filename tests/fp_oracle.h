@@ -234,6 +234,49 @@ inline void leaveCommaLocale(std::string const& scratch) {
 #endif
 }
 
+// The library's malloc'd text, freed.
+inline std::string owned(char* s) {
+    std::string r(s);
+    std::free(s);
+    return r;
+}
+
+// r := x exactly, r's precision widened to every bit of x and 32 more.
+inline void exactMpfr(mpfr_ptr r, fp const& x) {
+    mpfr_set_prec(r, 32 * (absLength(x.mantissa) + 1));
+    mpfr_set_z_2exp(r, toMpz(x.mantissa), x.exponent, MPFR_RNDN);
+}
+
+// The n-digit half-up rounding of |x| as D x 10^E, trailing zeros dropped, then the
+// text by the form rules (E > 3 or E < -3 - L: exponent form).
+inline std::string decimalText(Mpq const& x, int n) {
+    if (mpq_sgn(static_cast<mpq_srcptr>(x)) == 0 || n <= 0) return "0";
+    Mpq a;
+    mpq_abs(a, x);
+    long e = static_cast<long>(std::floor(std::log10(mpq_get_d(a)))) - n + 1;  // estimate, then fixed
+    Mpz d, ten(10), p;
+    for (;;) {
+        Mpq s(a), f;
+        mpz_pow_ui(p, ten, static_cast<unsigned long>(std::labs(e)));
+        mpq_set_z(f, p);
+        e >= 0 ? mpq_div(s, s, f) : mpq_mul(s, s, f);
+        mpq_set_ui(f, 1, 2);
+        mpq_add(s, s, f);
+        mpz_fdiv_q(d, mpq_numref(static_cast<mpq_ptr>(s)), mpq_denref(static_cast<mpq_ptr>(s)));
+        long len = static_cast<long>(d.str().size());
+        if (len == n) break;
+        e += len > n ? 1 : -1;
+    }
+    std::string D = d.str();
+    while (D.size() > 1 && D.back() == '0') D.pop_back(), ++e;
+    long L = static_cast<long>(D.size());
+    std::string out = mpq_sgn(static_cast<mpq_srcptr>(x)) < 0 ? "-" : "";
+    if (e > 3 || e < -3 - L) return out + D.substr(0, 1) + "." + D.substr(1) + "e" + std::to_string(e + L - 1);
+    if (e >= 0) return out + D + std::string(static_cast<std::size_t>(e), '0');
+    if (e > -L) return out + D.substr(0, static_cast<std::size_t>(L + e)) + "." + D.substr(static_cast<std::size_t>(L + e));
+    return out + "0." + std::string(static_cast<std::size_t>(-L - e), '0') + D;
+}
+
 }  // namespace oracle
 
 #endif

@@ -1,19 +1,11 @@
 // Accuracy of the elementary functions of fp against MPFR (160 guard bits) over seeded arguments from the
-// whole domain at blockPrec 1, 2, 5, 7 and 12. The same calls check that blockPrec is kept, that aliased
+// whole domain at blockPrec 1, 2, 5, 7 and 12; the same calls check that blockPrec is kept, that aliased
 // operands and the value form agree, and that exact results that fit come out exactly.
-// VANTREL_PRINT_ACCURACY=1 prints the measured maxima.
-//
-// Unit: the last place of a blockPrec-word mantissa at the magnitude of s, 2^(floor(log2 s) - 32 bp + 1).
-// s is the exact result; where the algorithm reduces or scales its argument at the working precision (sin,
-// cos, tan, exp, sinh, cosh, pow) or cancels in 1 - x^2 (asin, acos, acosh), s = |f| + |x f'| (+ |y df/dy|).
-#include <gtest/gtest.h>
-
-#include <cmath>
-#include <cstdio>
-#include <cstdlib>
+// VANTREL_PRINT_ACCURACY=1 prints the measured maxima. Unit: the last place of a blockPrec-word mantissa
+// at the magnitude of s, the exact result, or where the algorithm reduces or scales its argument at the
+// working precision (sin, cos, tan, exp, sinh, cosh, pow) or cancels in 1 - x^2 (asin, acos, acosh),
+// s = |f| + |x f'| (+ |y df/dy|).
 #include <functional>
-#include <string>
-#include <vector>
 
 #include "fpFuncs.h"
 #include "fp_oracle.h"
@@ -24,7 +16,6 @@ using namespace oracle;
 
 constexpr mpfr_prec_t kGuard = 160;
 using Draw = std::function<void(mpfr_ptr r, Generator& g, int bp)>;  // an exact 32 bp-bit argument
-using Center = std::function<void(mpfr_ptr c, Generator& g)>;
 
 // 2^e times a random mantissa in [1, 2), e in [lo, hi]; either sign unless positive.
 Draw wide(int lo, int hi, bool positive = false) {
@@ -39,15 +30,26 @@ Draw wide(int lo, int hi, bool positive = false) {
 // One of the points exactly.
 Draw at(std::vector<char const*> points) {
     return [=](mpfr_ptr r, Generator& g, int) {
-        mpfr_set_str(r, points[static_cast<std::size_t>(g.range(0, static_cast<int>(points.size()) - 1))], 10, MPFR_RNDN);
+        mpfr_set_str(r, points[static_cast<std::size_t>(g.range(0, static_cast<long>(points.size()) - 1))], 10, MPFR_RNDN);
     };
 }
-// Near a center: a few units of the last place away, or at a random relative distance 2^-k, k in
-// [minK, 32 bp + 4]; side +1 (-1) keeps to larger (smaller) magnitudes, 0 takes either.
-Draw near(Center c, int side = 0, int minK = 1) {
+// Near a center (a decimal text, "sqrt3", or "k*pi/2" for a random k in [-24, 24], 0 taken as 1;
+// either sign when `both`): a few units of the last place away, or at a random relative distance
+// 2^-k, k in [minK, 32 bp + 4]; side +1 (-1) keeps to larger (smaller) magnitudes, 0 takes either.
+Draw near(std::string text, int side = 0, int minK = 1, bool both = false) {
     return [=](mpfr_ptr r, Generator& g, int bp) {
         Mpfr hc(32 * bp + kGuard), d(32 * bp + kGuard);
-        c(hc.get(), g);
+        if (text == "sqrt3") {
+            mpfr_sqrt_ui(hc.get(), 3, MPFR_RNDN);
+        } else if (text == "k*pi/2") {
+            int k = g.intIn(-24, 24);
+            mpfr_const_pi(hc.get(), MPFR_RNDN);
+            mpfr_mul_si(hc.get(), hc.get(), k != 0 ? k : 1, MPFR_RNDN);
+            mpfr_div_2ui(hc.get(), hc.get(), 1, MPFR_RNDN);
+        } else {
+            mpfr_set_str(hc.get(), text.c_str(), 10, MPFR_RNDN);
+        }
+        if (both && g.coin()) mpfr_neg(hc.get(), hc.get(), MPFR_RNDN);
         int s = side != 0 ? side : (g.coin() ? 1 : -1);
         if (g.coin()) {
             mpfr_set(r, hc.get(), MPFR_RNDN);
@@ -59,24 +61,7 @@ Draw near(Center c, int side = 0, int minK = 1) {
         }
     };
 }
-// A decimal text, "sqrt3", or "k*pi/2" for a random k in [-24, 24] (0 taken as 1).
-Center val(std::string text, bool eitherSign = false) {
-    return [=](mpfr_ptr c, Generator& g) {
-        if (text == "sqrt3") {
-            mpfr_sqrt_ui(c, 3, MPFR_RNDN);
-        } else if (text == "k*pi/2") {
-            int k = g.intIn(-24, 24);
-            mpfr_const_pi(c, MPFR_RNDN);
-            mpfr_mul_si(c, c, k != 0 ? k : 1, MPFR_RNDN);
-            mpfr_div_2ui(c, c, 1, MPFR_RNDN);
-        } else {
-            mpfr_set_str(c, text.c_str(), 10, MPFR_RNDN);
-        }
-        if (eitherSign && g.coin()) mpfr_neg(c, c, MPFR_RNDN);
-    };
-}
-// near text or -text
-Draw nearBoth(char const* text, int minK = 1) { return near(val(text, true), 0, minK); }
+Draw nearBoth(char const* text, int minK = 1) { return near(text, 0, minK, true); }
 constexpr char kPointOne[] = "1.00000000000000006e-01";  // the double nearest 0.1
 
 // ---- error model, in units of the last place at W working words ----
@@ -169,27 +154,27 @@ void powScale(mpfr_ptr s, mpfr_srcptr x, mpfr_srcptr y) {  // |x^y| (|y| + |y ln
 }
 
 std::vector<Fn> const& functions() {
-    auto const trig = std::vector<Draw>{wide(-60, 0), nearBoth("sqrt3"), near(val("k*pi/2")), wide(1, 40),
+    auto const trig = std::vector<Draw>{wide(-60, 0), nearBoth("sqrt3"), near("k*pi/2"), wide(1, 40),
                                         wide(40, 420), at({"0"})};
     auto const hyper = std::vector<Draw>{wide(-60, 3), nearBoth(kPointOne), nearBoth("0.1"), nearBoth("0.01"),
                                          wide(3, 20), at({"0"})};
     // Within [-1, 1]: asin and acos leave their domain test to their callers.
-    auto const unit = std::vector<Draw>{wide(-80, -1), near(val("1"), -1), near(val("-1"), -1), nearBoth("0.5"),
+    auto const unit = std::vector<Draw>{wide(-80, -1), near("1", -1), near("-1", -1), nearBoth("0.5"),
                                         nearBoth("0.70710678118654752440", 2), at({"0", "1", "-1"})};
     auto const atan2Args = std::vector<Draw>{wide(-60, 60), nearBoth("1"), at({"0", "1", "-1", "2", "-3"})};
     static std::vector<Fn> const fns = {
-        {ONE(sqrt), nullptr, {wide(-300, 300, true), near(val("1")), near(val("2")), near(val("4")), at({"0", "4"})},
+        {ONE(sqrt), nullptr, {wide(-300, 300, true), near("1"), near("2"), near("4"), at({"0", "4"})},
          {}, B([](Arg const&) { return 1.0; })},  // one integer root of a mantissa, truncated
         {ONE(log), nullptr,
-         {wide(-300, 300, true), near(val("1")), near(val("0.75")), near(val("1.5")), near(val("0.5")),
-          near(val("2")), near(val("0.375")), near(val("3")), near(val("10"))},
+         {wide(-300, 300, true), near("1"), near("0.75"), near("1.5"), near("0.5"),
+          near("2"), near("0.375"), near("3"), near("10")},
          {}, B([](Arg const& a) { return worked(a.bp, 0, true, mLog) + word(a, 0, scaled(a, 4)); })},
         // 1 + f drops f's last word; e (a sum from 2.5) and x - floor x may too
         {ONE(exp), xTimes(mpfr_exp),
          {wide(-60, 5), nearBoth("0.5"), nearBoth("1"), nearBoth("7"), nearBoth("700"), wide(5, 29), at({"0"})}, {},
          B([](Arg const& a) { return worked(a.bp, 0, true, mExp) + word(a, 0, 4); })},
         // integer powering (its doubling errors carried by |y|), or log, times, exp one word up
-        {TWO(pow), powScale, {wide(-40, 40, true), near(val("1")), at({"1"})},
+        {TWO(pow), powScale, {wide(-40, 40, true), near("1"), at({"1"})},
          {wide(-20, 6), nearBoth("3"), nearBoth("0.5"), at({"0"})},
          B([](Arg const& a) { return worked(a.bp, 0, true, [](int) { return 5.0; }) + word(a, 1, 4); })},
         {ONE(sin), xTimes(mpfr_cos), trig, {}, B([](Arg const& a) { return worked(a.bp, 0, true, mSin) + reduced(a); })},
@@ -219,9 +204,9 @@ std::vector<Fn> const& functions() {
          B([](Arg const& a) {
              return worked(a.bp, 1, false, [](int w) { return 10 * (mLog(w) + 4); }) + word(a, 1, scaled(a, 2) + 1);
          })},
-        {ONE(acosh), xTimes(invRoot), {near(val("1"), 1), wide(0, 100, true), near(val("1e30000"))}, {},
+        {ONE(acosh), xTimes(invRoot), {near("1", 1), wide(0, 100, true), near("1e30000")}, {},
          B([](Arg const& a) { return worked(a.bp, 1, false, [](int w) { return 10 * (mLog(w) + 4); }) + word(a, 1, 4); })},
-        {ONE(atanh), nullptr, {wide(-80, -1), near(val("1"), -1), near(val("-1"), -1), nearBoth(kPointOne), nearBoth("0.1"), at({"0"})},
+        {ONE(atanh), nullptr, {wide(-80, -1), near("1", -1), near("-1", -1), nearBoth(kPointOne), nearBoth("0.1"), at({"0"})},
          {}, B([](Arg const& a) {
              return worked(a.bp, 2, false, [](int w) { return 2 * (mLog(w) + 4); }) + word(a, 2, scaled(a, 2) + 1);
          })},
