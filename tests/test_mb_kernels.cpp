@@ -109,7 +109,7 @@ std::string written(mb const& x) {
 }
 
 // Digit strings of 1..80 digits (random, all nines, a one and zeros, either sign) read
-// and written back; the writer also on records with zero top words and at 1..40 words.
+// and written back; the writer also on records with zero top words.
 TEST(MbKernels, DecimalTextAtEveryLength) {
     Generator g(0x6B3E1005u);
     for (int d = 1; d <= 80; ++d) {
@@ -126,11 +126,6 @@ TEST(MbKernels, DecimalTextAtEveryLength) {
                 EXPECT_EQ(written(g.nonNormal(x)), t);
             }
     }
-    for (int32 n = 1; n <= 40; ++n)
-        for (int k = 0; k < 8; ++k) {
-            mb x = operand(g, n);
-            EXPECT_EQ(written(x), toMpz(x).str(10));
-        }
 }
 
 }  // namespace
