@@ -28,11 +28,7 @@ namespace {
 // that rounds half up rather than by the exact value gets the last digit wrong. The
 // library reads doubles through these texts (dec: what getDec_d makes of x).
 TEST(PlatformFormat, DoublesAreCorrectlyRounded) {
-    struct Case {
-        char const* pattern;
-        double x;
-        char const *want, *dec;
-    } const cases[] = {
+    struct { char const* pattern; double x; char const *want, *dec; } const cases[] = {
         {"%.17e", std::ldexp(1.0, -26), "1.49011611938476562e-08", nullptr},  // ...625: tie, even
         {"%.17e", 0.1, "1.00000000000000006e-01", nullptr},
         {"%.17e", 5e-324, "4.94065645841246544e-324", nullptr},
@@ -43,7 +39,7 @@ TEST(PlatformFormat, DoublesAreCorrectlyRounded) {
         {"%.13e", 10000000000001.5, "1.0000000000002e+13", "10000000000002e0"},
     };
     char buf[64];
-    for (Case const& c : cases) {
+    for (auto const& c : cases) {
         std::snprintf(buf, sizeof buf, c.pattern, c.x);
         EXPECT_STREQ(buf, c.want) << c.pattern << " " << c.x;
         if (c.dec == nullptr) continue;
