@@ -54,6 +54,9 @@ public:
     ~Mpq() { mpq_clear(v_); }
     operator mpq_ptr() { return v_; }
     operator mpq_srcptr() const { return v_; }
+    // Lets GMP's macros (mpq_sgn, mpq_numref, mpq_denref) take an Mpq directly.
+    mpq_ptr operator->() { return v_; }
+    mpq_srcptr operator->() const { return v_; }
     std::string str() const {
         std::vector<char> buf(mpz_sizeinbase(mpq_numref(v_), 10) + mpz_sizeinbase(mpq_denref(v_), 10) + 3);
         mpq_get_str(buf.data(), 10, v_);
