@@ -5,27 +5,17 @@
 #define VANTREL_TESTS_PE_EXPORTS_H
 
 #include <cstdint>
-#include <cstring>
 #include <string>
 #include <vector>
 
 namespace oracle {
 
-inline std::uint32_t peRead32(std::vector<char> const& f, std::size_t at, bool& inside) {
+// A little-endian field of `bytes` bytes; clears `inside` when it runs past the file.
+inline std::uint32_t peRead(std::vector<char> const& f, std::size_t at, std::size_t bytes, bool& inside) {
     std::uint32_t v = 0;
-    if (at > f.size() || f.size() - at < 4) {
-        inside = false;
-        return 0;
-    }
-    for (int i = 3; i >= 0; --i) v = v << 8 | static_cast<unsigned char>(f[at + static_cast<std::size_t>(i)]);
+    if (at > f.size() || f.size() - at < bytes) return inside = false, 0;
+    for (std::size_t i = bytes; i-- > 0;) v = v << 8 | static_cast<unsigned char>(f[at + i]);
     return v;
-}
-inline std::uint16_t peRead16(std::vector<char> const& f, std::size_t at, bool& inside) {
-    if (at > f.size() || f.size() - at < 2) {
-        inside = false;
-        return 0;
-    }
-    return static_cast<std::uint16_t>(static_cast<unsigned char>(f[at]) | static_cast<unsigned char>(f[at + 1]) << 8);
 }
 
 // Exported names in the export table's order (sorted by the linker); `ok` false when the
@@ -34,37 +24,32 @@ inline std::vector<std::string> peExports(std::vector<char> const& f, bool& ok) 
     ok = false;
     bool in = true;
     if (f.size() < 64 || f[0] != 'M' || f[1] != 'Z') return {};
-    std::size_t pe = peRead32(f, 0x3C, in);
-    if (!in || peRead32(f, pe, in) != 0x00004550u) return {};  // "PE\0\0"
+    std::size_t pe = peRead(f, 0x3C, 4, in);
+    if (!in || peRead(f, pe, 4, in) != 0x00004550u) return {};  // "PE\0\0"
     std::size_t coff = pe + 4, opt = coff + 20;
-    std::size_t sections = peRead16(f, coff + 2, in), optSize = peRead16(f, coff + 16, in);
-    std::uint16_t magic = peRead16(f, opt, in);
+    std::size_t sections = peRead(f, coff + 2, 2, in), table = opt + peRead(f, coff + 16, 2, in);
+    std::uint32_t magic = peRead(f, opt, 2, in);
     if (!in || (magic != 0x10B && magic != 0x20B)) return {};
-    std::size_t dirs = opt + (magic == 0x20B ? 112 : 96);  // data directories; 0 is the export table
-    std::uint32_t exportRva = peRead32(f, dirs, in);
+    // Data directory 0 is the export table.
+    std::uint32_t exportRva = peRead(f, opt + (magic == 0x20B ? 112 : 96), 4, in);
     if (!in || exportRva == 0) return {};
     // A relative virtual address to a file offset, through the section that holds it.
-    std::size_t table = opt + optSize;
     auto offset = [&](std::uint32_t rva) -> std::size_t {
-        for (std::size_t i = 0; i < sections; ++i) {
-            std::size_t h = table + 40 * i;
-            std::uint32_t va = peRead32(f, h + 12, in), rawSize = peRead32(f, h + 16, in), raw = peRead32(f, h + 20, in);
-            if (rva >= va && rva - va < rawSize) return raw + (rva - va);
+        for (std::size_t h = table; h < table + 40 * sections; h += 40) {
+            std::uint32_t va = peRead(f, h + 12, 4, in), rawSize = peRead(f, h + 16, 4, in);
+            if (rva >= va && rva - va < rawSize) return peRead(f, h + 20, 4, in) + (rva - va);
         }
-        in = false;
-        return 0;
+        return in = false, 0;
     };
     std::size_t dir = offset(exportRva);
-    std::uint32_t count = peRead32(f, dir + 24, in);
-    std::size_t names = offset(peRead32(f, dir + 32, in));
+    std::uint32_t count = peRead(f, dir + 24, 4, in);
+    std::size_t names = offset(peRead(f, dir + 32, 4, in));
     std::vector<std::string> out;
     for (std::uint32_t k = 0; in && k < count; ++k) {
-        std::size_t at = offset(peRead32(f, names + 4 * k, in));
-        if (!in) break;
-        std::size_t end = at;
-        while (end < f.size() && f[end] != '\0') ++end;
-        if (end == f.size()) return {};
-        out.emplace_back(f.data() + at, end - at);
+        std::size_t at = offset(peRead(f, names + 4 * k, 4, in)), end = at;
+        while (in && end < f.size() && f[end] != '\0') ++end;
+        if (in && end == f.size()) return {};
+        if (in) out.emplace_back(f.data() + at, end - at);
     }
     ok = in;
     return ok ? out : std::vector<std::string>{};

@@ -6,7 +6,6 @@
 #include <mpfr.h>
 
 #include <cmath>
-#include <cstdio>
 #include <cstring>
 #include <random>
 #include <string>
@@ -22,11 +21,11 @@ namespace {
 
 using namespace vhost;
 using oracle::Mpq;
-using oracle::Mpz;
 using oracle::pow10q;
 using oracle::valueOfText;
 
-char const* const kDecDecls[] = {
+// The 37 class methods, then the 29 module methods, in registration order.
+char const* const kDecls[] = {
     "Constructor()", "Constructor(inputString As String)", "Constructor(x As Double)", "DecFree()", "Destructor()",
     "Str() As String", "DecStr() As String", "Operator_Convert() As Decimal", "Operator_Convert(x As Double)",
     "Operator_Convert() As Double", "Operator_Negate() As Decimal", "Operator_Add(x As Decimal) As Decimal",
@@ -42,8 +41,7 @@ char const* const kDecDecls[] = {
     "Operator_DivideRight(x As Integer) As Decimal", "Operator_Power(x As Decimal) As Decimal",
     "Operator_Power(y As Double) As Decimal", "Operator_Power(y As Integer) As Decimal",
     "Operator_PowerRight(x As double) As Decimal", "Operator_Compare(x As Decimal) As Integer",
-    "Operator_Compare(x As Double) As Integer"};
-char const* const kModuleDecls[] = {
+    "Operator_Compare(x As Double) As Integer",
     "DecSetPrecision(DecPrec As Integer)", "DecGetPrecision() As Integer", "DecSetScale(DecPrec As Integer)",
     "DecGetScale() As Integer", "DecStr(x As Decimal) As String", "Str(x As Decimal) As String",
     "Sqr(x As Decimal) As Decimal", "Sqrt(x As Decimal) As Decimal", "Log(x As Decimal) As Decimal",
@@ -55,47 +53,44 @@ char const* const kModuleDecls[] = {
     "Pow(x As Decimal, y As Decimal) As Decimal", "Pow(x As Decimal, y As Double) As Decimal",
     "Pow(x As Double, y As Decimal) As Decimal", "DecimalFromCurrency(x As Currency) As Decimal",
     "DecimalToCurrency(x As Decimal) As Currency"};
+constexpr std::size_t kClassRows = 37;
 char const* const kExceptionClasses[] = {"DecBadInputException",       "DecDivideByZeroException",
                                          "DecNilObjectException",      "DecNegativeNumberException",
                                          "DecBadEntryNumberException", "DecToCurrOverflowException"};
-char const* const kGetPrec = "DecGetPrecision() As Integer";
-char const* const kGetScale = "DecGetScale() As Integer";
 
 // ---- host-program helpers; every call checks that the settings stayed as last set.
 
 std::int64_t wantPrec = 32, wantScale = 5;
 std::int64_t getInt(char const* decl) { return callModule(decl, {}).value.integer; }
 CallResult settled(CallResult r, std::string const& decl) {
-    if (decl.rfind("DecSetPrecision", 0) == 0) wantPrec = getInt(kGetPrec);
-    if (decl.rfind("DecSetScale", 0) == 0) wantScale = getInt(kGetScale);
-    EXPECT_EQ(getInt(kGetPrec), wantPrec) << "precision moved by " << decl;
-    EXPECT_EQ(getInt(kGetScale), wantScale) << "scale moved by " << decl;
+    if (decl.rfind("DecSetPrecision", 0) == 0) wantPrec = getInt(kDecls[38]);
+    if (decl.rfind("DecSetScale", 0) == 0) wantScale = getInt(kDecls[40]);
+    EXPECT_EQ(getInt(kDecls[38]), wantPrec) << "precision moved by " << decl;
+    EXPECT_EQ(getInt(kDecls[40]), wantScale) << "scale moved by " << decl;
     return r;
 }
-CallResult module(std::string const& decl, std::vector<Value> const& args) {
-    return settled(callModule(decl, args), decl);
-}
-CallResult method(Object const& self, std::string const& decl, std::vector<Value> const& args = {}) {
-    return settled(call("Decimal", self, decl, args), decl);
-}
-Object decimal(std::string const& text) {
-    CallResult r;
-    Object o = construct("Decimal", "Constructor(inputString As String)", {str(text)}, &r);
-    EXPECT_EQ(settled(r, "new Decimal").exception(), "") << text;
-    return o;
-}
-std::string decStr(Object const& o) { return method(o, "DecStr() As String").value.text; }
-void setPrecision(std::int64_t n) { module("DecSetPrecision(DecPrec As Integer)", {integer(n)}); }
-void setScale(std::int64_t n) { module("DecSetScale(DecPrec As Integer)", {integer(n)}); }
 // The declaration that starts with `prefix`, module methods first.
 std::string full(std::string const& prefix) {
-    for (auto const& table : {std::vector<char const*>(std::begin(kModuleDecls), std::end(kModuleDecls)),
-                              std::vector<char const*>(std::begin(kDecDecls), std::end(kDecDecls))})
-        for (char const* d : table)
-            if (std::string(d).rfind(prefix, 0) == 0) return d;
+    for (std::size_t i = 0; i < 66; ++i)
+        if (std::string(kDecls[(i + kClassRows) % 66]).rfind(prefix, 0) == 0) return kDecls[(i + kClassRows) % 66];
     ADD_FAILURE() << prefix;
     return prefix;
 }
+CallResult module(std::string const& decl, std::vector<Value> const& args) {
+    return settled(callModule(full(decl), args), decl);
+}
+CallResult method(Object const& self, std::string const& decl, std::vector<Value> const& args = {}) {
+    return settled(call("Decimal", self, full(decl), args), decl);
+}
+Object decimal(std::string const& text) {
+    CallResult r;
+    Object o = construct("Decimal", kDecls[1], {str(text)}, &r);
+    EXPECT_EQ(settled(r, "new Decimal").exception(), "") << text;
+    return o;
+}
+std::string decStr(Object const& o) { return method(o, "DecStr()").value.text; }
+void setPrecision(std::int64_t n) { module("DecSetPrecision", {integer(n)}); }
+void setScale(std::int64_t n) { module("DecSetScale", {integer(n)}); }
 int sgn(int c) { return (c > 0) - (c < 0); }
 int sign(mpq_srcptr q) { return mpq_sgn(q); }
 
@@ -105,9 +100,9 @@ Mpq valueOf(Object const& o) {
     EXPECT_TRUE(s.find('e') != std::string::npos && (m == "0" ? s == "0e0" : m.back() != '0')) << s;
     return valueOfText(s);
 }
-Mpq ofMpfr(mpfr_srcptr x) {
+Mpq ofMpfr(oracle::Mpfr& x) {
     Mpq q;
-    mpfr_get_q(q, x);
+    mpfr_get_q(q, x.get());
     return q;
 }
 // o has at most the set precision's digits and is within ulps units of the n-th digit of want.
@@ -124,6 +119,11 @@ Mpq ofMpfr(mpfr_srcptr x) {
     if (mpq_cmp(d, bound) <= 0) return ::testing::AssertionSuccess();
     return ::testing::AssertionFailure() << "got " << got.str() << ", error " << mpq_get_d(d) << " > " << mpq_get_d(bound);
 }
+::testing::AssertionResult equals(Object const& o, Mpq const& want) {
+    Mpq got = valueOf(o);
+    if (mpq_cmp(got, want) == 0) return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "got " << got.str() << ", want " << want.str();
+}
 // Units of the n-th digit the fp functions may miss by: they keep about one word less than
 // the blockPrec words they run at, up to 2^36 units of the last bit, plus the final rounding.
 long fpUlps(long n) {
@@ -131,9 +131,7 @@ long fpUlps(long n) {
     return 1 + static_cast<long>(std::ceil(std::ldexp(std::pow(10.0, n), static_cast<int>(36 - 32 * words))));
 }
 // Arguments for a declaration from its parameter types, objects taken in turn from `objs`.
-std::vector<Value> argsFor(std::string const& decl, std::vector<Value> const& objs) {
-    Declaration d;
-    EXPECT_TRUE(readDeclaration(decl, d)) << decl;
+std::vector<Value> argsFor(Declaration const& d, std::vector<Value> const& objs) {
     std::vector<Value> args;
     for (Parameter const& p : d.params)
         args.push_back(p.kind == Kind::Object   ? objs.at(args.size())
@@ -149,8 +147,8 @@ protected:
         loadPlugin(VANTREL_PLUGIN_PATH);
         refuseNewInstance("");
         // The start values; every test puts them back, so this holds in any order.
-        EXPECT_EQ(getInt(kGetPrec), 32);
-        EXPECT_EQ(getInt(kGetScale), 5);
+        EXPECT_EQ(getInt(kDecls[38]), 32);
+        EXPECT_EQ(getInt(kDecls[40]), 5);
         // Work at other settings, so that a call resetting them to the start values shows.
         setPrecision(34);
         setScale(6);
@@ -161,14 +159,13 @@ protected:
         setPrecision(32);
         setScale(5);
         Stats s = stats();
-        EXPECT_EQ(s.liveObjects, before_.liveObjects) << "objects left alive";
-        EXPECT_EQ(s.liveStrings, before_.liveStrings) << "strings left alive";
-        EXPECT_EQ(s.openStringData, 0);
-        EXPECT_EQ(s.droppedObjects, before_.droppedObjects) << "objects the plug-in dropped";
-        EXPECT_EQ(s.droppedStrings, before_.droppedStrings) << "strings the plug-in dropped";
-        EXPECT_EQ(s.nilExceptions, before_.nilExceptions);
+        // Live objects and strings, open string data, dropped objects and strings, nil exceptions.
+        EXPECT_EQ(std::tie(s.liveObjects, s.liveStrings, s.openStringData, s.droppedObjects, s.droppedStrings, s.nilExceptions),
+                  std::tie(before_.liveObjects, before_.liveStrings, zero_, before_.droppedObjects, before_.droppedStrings,
+                           before_.nilExceptions));
     }
     Stats before_;
+    decltype(Stats::openStringData) zero_ = 0;
 };
 
 TEST_F(Vantrel, RegistrationRecordsAndExports) {
@@ -186,14 +183,14 @@ TEST_F(Vantrel, RegistrationRecordsAndExports) {
         if (std::strncmp(m.declaration, "Probe", 5) != 0) mods.push_back(m);
     REALclassDefinition const* d = findClass("Decimal");
     ASSERT_NE(d, nullptr);
-    ASSERT_EQ(d->methodCount, 37u);
-    ASSERT_EQ(mods.size(), 29u);
+    ASSERT_EQ(d->methodCount, kClassRows);
+    ASSERT_EQ(mods.size(), 66 - kClassRows);
     EXPECT_TRUE(d->version == 13u && d->superName == nullptr && d->dataSize == sizeof(DecData) &&
                 d->dataOffset == dataOffset() && d->flags == kClassFlagConsoleSafe && d->propertyCount == 0u &&
                 d->eventCount == 0u && d->constantCount == 0u);
     for (std::size_t i = 0; i < 66; ++i) {
-        HostMethodEntry const& m = i < 37 ? d->methods[i] : mods[i - 37];
-        EXPECT_STREQ(m.declaration, i < 37 ? kDecDecls[i] : kModuleDecls[i - 37]) << "row " << i;
+        HostMethodEntry const& m = i < kClassRows ? d->methods[i] : mods[i - kClassRows];
+        EXPECT_STREQ(m.declaration, kDecls[i]) << "row " << i;
         EXPECT_TRUE(m.flags == 4u && m.setterFunction == nullptr && m.reserved1 == 0u && m.reserved2 == 0u &&
                     m.function != nullptr) << m.declaration;
     }
@@ -204,7 +201,7 @@ TEST_F(Vantrel, RegistrationRecordsAndExports) {
     for (auto [a, b] : {std::pair{15, 16}, {19, 20}, {23, 24}, {27, 28}})
         EXPECT_EQ(d->methods[a].function, d->methods[b].function) << a + 1;
     for (auto [m, c] : {std::pair{4, 6}, {5, 5}, {24, 31}, {25, 32}})
-        EXPECT_EQ(mods[std::size_t(m)].function, d->methods[c].function) << kModuleDecls[m];
+        EXPECT_EQ(mods[std::size_t(m)].function, d->methods[c].function) << mods[std::size_t(m)].declaration;
     for (char const* e : kExceptionClasses) {
         REALclassDefinition const* c = findClass(e);
         ASSERT_NE(c, nullptr) << e;
@@ -229,10 +226,17 @@ TEST_F(Vantrel, SettingsAndTheirEffects) {
         setScale(s);
         EXPECT_EQ(wantScale, static_cast<std::int32_t>(static_cast<std::uint32_t>(s)));
     }
-    Object x = decimal("1234.5678");
-    for (auto [s, text] : {std::pair{-3, "1000."}, {0, "1235."}, {2, "1234.57"}}) {
-        setScale(s);
-        EXPECT_EQ(method(x, "Str() As String").value.text, text) << s;
+    // Str at a scale and DecStr, both as class and module methods.
+    for (auto [scale, in, s, d] : {std::tuple{-3, "1234.5678", "1000.", "12345678e-4"}, {0, "1234.5678", "1235.", ""},
+                                   {2, "1234.5678", "1234.57", ""}, {5, "0", "0.00000", "0e0"},
+                                   {5, "1.5", "1.50000", "15e-1"}, {5, "-2.000001", "-2.00000", "-2000001e-6"},
+                                   {5, "1e3", "1000.00000", "1e3"}, {5, "123.456789", "123.45679", "123456789e-6"}}) {
+        setScale(scale);
+        Object x = decimal(in);
+        for (CallResult const& t : {method(x, "Str()"), module("Str(", {obj(x)})}) EXPECT_EQ(t.value.text, s) << in;
+        if (*d) {
+            for (CallResult const& t : {method(x, "DecStr()"), module("DecStr(", {obj(x)})}) EXPECT_EQ(t.value.text, d);
+        }
     }
     oracle::MpfrRange range;
     oracle::Mpfr w(400);
@@ -240,23 +244,22 @@ TEST_F(Vantrel, SettingsAndTheirEffects) {
            big = decimal("1234567890123456789012345678901234567890.5");
     for (int n : {5, 10, 31, 32, 33, 50, 0}) {
         setPrecision(n);
-        Object third = method(one, "Operator_Divide(x As Decimal) As Decimal", {obj(three)}).value.object;
-        Object root = module("Sqrt(x As Decimal) As Decimal", {obj(two)}).value.object;
-        Object sine = module("Sin(x As Decimal) As Decimal", {obj(one)}).value.object;
-        Object sq = module("Sqr(x As Decimal) As Decimal", {obj(big)}).value.object;
+        Object third = method(one, "Operator_Divide(x As Decimal)", {obj(three)}).value.object;
+        Object root = module("Sqrt(", {obj(two)}).value.object;
+        Object sine = module("Sin(", {obj(one)}).value.object;
         Mpq want;
         mpq_mul(want, valueOf(big), valueOf(big));
-        EXPECT_EQ(mpq_cmp(valueOf(sq), want), 0) << n;
+        EXPECT_TRUE(equals(module("Sqr(", {obj(big)}).value.object, want)) << n;
         if (n == 0) {
             EXPECT_EQ(decStr(third), "0e0");
             continue;
         }
         EXPECT_TRUE(closeTo(third, Mpq("1/3"), n, 1)) << n;
         mpfr_sqrt_ui(w.get(), 2, MPFR_RNDN);
-        EXPECT_TRUE(closeTo(root, ofMpfr(w.get()), n, 1)) << n;
+        EXPECT_TRUE(closeTo(root, ofMpfr(w), n, 1)) << n;
         mpfr_set_ui(w.get(), 1, MPFR_RNDN);
         mpfr_sin(w.get(), w.get(), MPFR_RNDN);
-        EXPECT_TRUE(closeTo(sine, ofMpfr(w.get()), n, fpUlps(n))) << n;
+        EXPECT_TRUE(closeTo(sine, ofMpfr(w), n, fpUlps(n))) << n;
     }
 }
 
@@ -275,8 +278,9 @@ std::string randomDecimal(std::mt19937_64& g) {
 // Every two-operand class method on random operands: exact ones against rationals,
 // divisions within one unit of the last digit, a zero divisor giving back the receiver
 // and making no object. Double operands enter as their 14-digit image, Integers as
-// their low 32 bits. Operation, operand type and side are read from the declarations.
-TEST_F(Vantrel, TwoOperandMethodsAgainstRationals) {
+// their low 32 bits. Operation, operand type and side are read from the declarations;
+// the exact one-operand methods follow on the same operands.
+TEST_F(Vantrel, ExactAndDividingMethodsAgainstRationals) {
     struct Row {
         std::string decl;
         char op;
@@ -284,60 +288,51 @@ TEST_F(Vantrel, TwoOperandMethodsAgainstRationals) {
         bool right;
     };
     std::vector<Row> rows;
-    for (char const* t : kDecDecls) {
-        std::string decl = t;
+    for (std::size_t i = 0; i < kClassRows; ++i) {
+        std::string decl = kDecls[i];
         Declaration d;
         ASSERT_TRUE(readDeclaration(decl, d));
-        char const* names[] = {"Add", "Sub", "Mul", "Div", "Com"};
         for (int j = 0; j < 5; ++j)
-            if (decl.rfind("Operator_", 0) == 0 && d.params.size() == 1 && decl.compare(9, 3, names[j]) == 0)
+            if (decl.rfind("Operator_", 0) == 0 && d.params.size() == 1 && decl.compare(9, 3, "AddSubMulDivCom", 3 * j, 3) == 0)
                 rows.push_back({decl, "+-*/c"[j], d.params[0].kind, decl.find("Right(") != std::string::npos});
     }
     ASSERT_EQ(rows.size(), 22u);
-    const Kind D = Kind::Object, F = Kind::Double;
     std::mt19937_64 g(20240901);
     for (int i = 0; i < 150; ++i) {
         std::string ta = randomDecimal(g), tb = i % 8 == 0 ? ta : randomDecimal(g);
         Object a = decimal(ta), b = decimal(tb);
         Mpq qa = valueOfText(ta), qb = valueOfText(tb), want;
-        ASSERT_EQ(mpq_cmp(valueOf(a), qa), 0) << ta << " read as " << decStr(a);
+        ASSERT_TRUE(equals(a, qa)) << ta;
         double x = i % 7 == 0 ? (i % 2 ? -0.0 : 0.0) : std::ldexp(static_cast<double>(g() >> 11), int(g() % 200) - 150);
         if (i % 3 == 0) x = -x;
         std::int64_t k = i % 9 == 0 ? std::int64_t{1} << 32 : static_cast<std::int64_t>(g() >> (g() % 64));
         for (Row const& r : rows) {
-            Value v = r.kind == D ? obj(b) : r.kind == F ? dbl(x) : integer(k);
-            Mpq q = r.kind == D ? qb : r.kind == F ? oracle::fourteenDigits(x) : Mpq(std::to_string(std::int32_t(k)).c_str());
+            Value v = r.kind == Kind::Object ? obj(b) : r.kind == Kind::Double ? dbl(x) : integer(k);
+            Mpq q = r.kind == Kind::Object   ? qb
+                    : r.kind == Kind::Double ? oracle::fourteenDigits(x)
+                                             : Mpq(std::to_string(std::int32_t(k)).c_str());
             Mpq const &lhs = r.right ? q : qa, &rhs = r.right ? qa : q;
             long live = stats().liveObjects;
             CallResult res = method(a, r.decl, {v});
             std::string what = ta + " " + r.decl + " " + q.str();
             if (r.op == 'c') {
                 EXPECT_EQ(res.value.integer, sgn(mpq_cmp(lhs, rhs))) << what;
-                continue;
-            }
-            if (r.op == '/' && sign(rhs) == 0) {
+            } else if (r.op == '/' && sign(rhs) == 0) {
                 EXPECT_EQ(res.exception(), "DecDivideByZeroException") << what;
                 EXPECT_EQ(res.value.object, a) << what;
                 EXPECT_EQ(stats().liveObjects, live) << "no result object was made";
-                continue;
+            } else {
+                EXPECT_EQ(res.exception(), "") << what;
+                ASSERT_NE(res.value.object, a) << what;
+                (r.op == '+' ? mpq_add : r.op == '-' ? mpq_sub : r.op == '*' ? mpq_mul : mpq_div)(want, lhs, rhs);
+                EXPECT_TRUE(r.op == '/' ? closeTo(res.value.object, want, static_cast<long>(wantPrec), 1)
+                                        : equals(res.value.object, want)) << what;
             }
-            EXPECT_EQ(res.exception(), "") << what;
-            ASSERT_NE(res.value.object, a) << what;
-            if (r.op == '/') {
-                mpq_div(want, lhs, rhs);
-                EXPECT_TRUE(closeTo(res.value.object, want, static_cast<long>(wantPrec), 1)) << what;
-                continue;
-            }
-            if (r.op == '+') mpq_add(want, lhs, rhs);
-            if (r.op == '-') mpq_sub(want, lhs, rhs);
-            if (r.op == '*') mpq_mul(want, lhs, rhs);
-            EXPECT_EQ(mpq_cmp(valueOf(res.value.object), want), 0) << what;
         }
-        // The one-operand exact methods.
         mpq_neg(want, qa);
-        EXPECT_EQ(mpq_cmp(valueOf(method(a, kDecDecls[10]).value.object), want), 0) << ta;
+        EXPECT_TRUE(equals(method(a, kDecls[10]).value.object, want)) << ta;
         mpq_mul(want, qa, qa);
-        EXPECT_EQ(mpq_cmp(valueOf(module("Sqr(x As Decimal) As Decimal", {obj(a)}).value.object), want), 0) << ta;
+        EXPECT_TRUE(equals(module("Sqr(", {obj(a)}).value.object, want)) << ta;
         Object copy = method(a, "Operator_Convert() As Decimal").value.object;
         EXPECT_NE(copy, a);
         EXPECT_EQ(decStr(copy), decStr(a));
@@ -355,97 +350,87 @@ TEST_F(Vantrel, PowersAndFunctionsAgainstMpfr) {
         set(u, tb);
         mpfr_set_d(v.get(), y, MPFR_RNDN);
         mpfr_pow(w.get(), u.get(), v.get(), MPFR_RNDN);
-        std::vector<CallResult> got = {method(a, "Operator_Power(y As Double) As Decimal", {dbl(y)}),
-                                       module("Pow(x As Decimal, y As Double) As Decimal", {obj(a), dbl(y)}),
-                                       method(a, "Operator_Power(x As Decimal) As Decimal", {obj(e)}),
-                                       module("Pow(x As Decimal, y As Decimal) As Decimal", {obj(a), obj(e)})};
-        if (y == std::floor(y))
-            got.push_back(method(a, "Operator_Power(y As Integer) As Decimal", {integer(std::int64_t(y))}));
+        std::vector<CallResult> got = {method(a, "Operator_Power(y As Double)", {dbl(y)}),
+                                       module("Pow(x As Decimal, y As Double)", {obj(a), dbl(y)}),
+                                       method(a, "Operator_Power(x As Decimal)", {obj(e)}),
+                                       module("Pow(x As Decimal, y As Decimal)", {obj(a), obj(e)})};
+        if (y == std::floor(y)) got.push_back(method(a, "Operator_Power(y As Integer)", {integer(std::int64_t(y))}));
         for (CallResult const& r : got) {
             EXPECT_EQ(r.exception(), "");
             EXPECT_NE(r.value.object, a);
-            EXPECT_TRUE(closeTo(r.value.object, ofMpfr(w.get()), n, ulps)) << tb << "^" << y;
+            EXPECT_TRUE(closeTo(r.value.object, ofMpfr(w), n, ulps)) << tb << "^" << y;
         }
         // x ^ receiver with a Double base: the base's 14-digit image bounds the agreement.
         double xb = mpfr_get_d(u.get(), MPFR_RNDN);
         mpfr_set_d(u.get(), xb, MPFR_RNDN);
         mpfr_pow(w.get(), u.get(), v.get(), MPFR_RNDN);
-        for (CallResult const& r : {method(e, "Operator_PowerRight(x As double) As Decimal", {dbl(xb)}),
-                                    module("Pow(x As Double, y As Decimal) As Decimal", {dbl(xb), obj(e)})})
-            EXPECT_TRUE(closeTo(r.value.object, ofMpfr(w.get()), 14, 2)) << xb << "^" << y;
+        for (CallResult const& r : {method(e, "Operator_PowerRight", {dbl(xb)}), module("Pow(x As Double", {dbl(xb), obj(e)})})
+            EXPECT_TRUE(closeTo(r.value.object, ofMpfr(w), 14, 2)) << xb << "^" << y;
     }
     using MpfrFn = int (*)(mpfr_ptr, mpfr_srcptr, mpfr_rnd_t);
-    const std::pair<MpfrFn, std::vector<char const*>> fns[] = {
-        {mpfr_sqrt, {"2", "0.0001", "1e40", "12345.678"}}, {mpfr_log, {"2", "0.001", "1e50", "10"}},
-        {mpfr_exp, {"1", "-2.5", "100", "0.001"}},         {mpfr_sin, {"1", "-0.5", "10", "3"}},
-        {mpfr_cos, {"1", "-0.5", "10", "2"}},              {mpfr_tan, {"1", "-0.5", "10", "1.5"}},
-        {mpfr_asin, {"1", "-1", "0.5", "-0.999"}},         {mpfr_acos, {"1", "-1", "0.5", "0.001"}},
-        {mpfr_atan, {"1", "-0.5", "1e10", "0.001"}},       {mpfr_sinh, {"1", "-0.5", "20", "0.001"}},
-        {mpfr_cosh, {"1", "-0.5", "20", "0.001"}},         {mpfr_tanh, {"1", "-0.5", "5", "0.001"}},
-        {mpfr_asinh, {"1", "-0.5", "1e40", "-1e40"}},      {mpfr_acosh, {"1.5", "2", "1e10", "1.001"}},
-        {mpfr_atanh, {"0.5", "-0.5", "0.999", "0.001"}}};
-    // Module rows 8, 9 and 11..24 less ATan2 (row 18): in the order of `fns`.
-    const int rows[] = {7, 8, 10, 11, 12, 13, 14, 15, 16, 18, 19, 20, 21, 22, 23};
-    for (std::size_t i = 0; i < 15; ++i)
-        for (char const* t : fns[i].second) {
-            CallResult r = module(kModuleDecls[rows[i]], {obj(decimal(t))});
+    const std::tuple<char const*, MpfrFn, std::vector<char const*>> fns[] = {
+        {"Sqrt(", mpfr_sqrt, {"2", "0.0001", "1e40", "12345.678"}}, {"Log(", mpfr_log, {"2", "0.001", "1e50", "10"}},
+        {"Exp(", mpfr_exp, {"1", "-2.5", "100", "0.001"}},         {"Sin(", mpfr_sin, {"1", "-0.5", "10", "3"}},
+        {"Cos(", mpfr_cos, {"1", "-0.5", "10", "2"}},              {"Tan(", mpfr_tan, {"1", "-0.5", "10", "1.5"}},
+        {"ASin(", mpfr_asin, {"1", "-1", "0.5", "-0.999"}},        {"ACos(", mpfr_acos, {"1", "-1", "0.5", "0.001"}},
+        {"ATan(", mpfr_atan, {"1", "-0.5", "1e10", "0.001"}},      {"Sinh(", mpfr_sinh, {"1", "-0.5", "20", "0.001"}},
+        {"Cosh(", mpfr_cosh, {"1", "-0.5", "20", "0.001"}},        {"Tanh(", mpfr_tanh, {"1", "-0.5", "5", "0.001"}},
+        {"ASinh(", mpfr_asinh, {"1", "-0.5", "1e40", "-1e40"}},    {"ACosh(", mpfr_acosh, {"1.5", "2", "1e10", "1.001"}},
+        {"ATanh(", mpfr_atanh, {"0.5", "-0.5", "0.999", "0.001"}}};
+    for (auto const& [decl, fn, xs] : fns)
+        for (char const* t : xs) {
+            CallResult r = module(decl, {obj(decimal(t))});
             set(w, t);
-            fns[i].first(w.get(), w.get(), MPFR_RNDN);
-            EXPECT_EQ(r.exception(), "") << kModuleDecls[rows[i]] << " " << t;
-            EXPECT_TRUE(closeTo(r.value.object, ofMpfr(w.get()), n, ulps)) << kModuleDecls[rows[i]] << " " << t;
+            fn(w.get(), w.get(), MPFR_RNDN);
+            EXPECT_EQ(r.exception(), "") << decl << t;
+            EXPECT_TRUE(closeTo(r.value.object, ofMpfr(w), n, ulps)) << decl << t;
         }
     for (auto [ty, tx] : {std::pair{"1", "2"}, {"2", "1"}, {"-1", "-1"}, {"0", "-3"}, {"0", "0"}}) {
-        CallResult r = module(kModuleDecls[17], {obj(decimal(ty)), obj(decimal(tx))});  // y first
+        CallResult r = module("ATan2(", {obj(decimal(ty)), obj(decimal(tx))});  // y first
         set(u, ty);
         set(v, tx);
         mpfr_atan2(w.get(), u.get(), v.get(), MPFR_RNDN);
-        EXPECT_TRUE(closeTo(r.value.object, ofMpfr(w.get()), n, ulps)) << ty << "," << tx;
+        EXPECT_TRUE(closeTo(r.value.object, ofMpfr(w), n, ulps)) << ty << "," << tx;
     }
 }
 
-// The failure rows and neighbours: declaration, receiver (nullptr: module method),
-// arguments ("D" Decimal, "d" Double, "i" Integer, then the value), the exception and
-// what comes back: "self", "arg" (the argument object), "zero" (a new object holding 0),
-// or "=n" (an Integer or Currency result).
+// The failure rows and neighbours: declaration (its start), receiver (nullptr: module
+// method), arguments ("D" Decimal, "d" Double, "i" Integer, then the value), the exception
+// and what comes back: "self", "arg" (the argument object), "zero" (a new object holding
+// 0), or "=n" (an Integer or Currency result).
 TEST_F(Vantrel, FailureRows) {
     struct Row {
-        char const* decl;  // its start
-        char const* self;
+        char const *decl, *self;
         std::vector<char const*> args;
-        char const* exception;
-        char const* returns;
+        char const *exception, *returns;
     };
     const char *Neg = "DecNegativeNumberException", *Bad = "DecBadEntryNumberException",
                *Div = "DecDivideByZeroException";
     const Row rows[] = {
-        {"Sqrt", nullptr, {"D-4"}, Neg, "arg"},  {"Sqrt", nullptr, {"D0"}, "", "zero"},
-        {"Log", nullptr, {"D0"}, Neg, "arg"},    {"Log", nullptr, {"D-1"}, Neg, "arg"},
-        {"ATanh", nullptr, {"D1"}, Bad, "arg"},  {"ATanh", nullptr, {"D-1"}, Bad, "arg"},
-        {"ACosh", nullptr, {"D0.5"}, Bad, "arg"}, {"ACosh", nullptr, {"D-2"}, Bad, "arg"},
-        {"ACosh", nullptr, {"D1"}, "", "zero"},  {"ASin", nullptr, {"D1.0000000001"}, Bad, "arg"},
-        {"ACos", nullptr, {"D-1.0000000001"}, Bad, "arg"},
+        {"Sqrt", nullptr, {"D-4"}, Neg, "arg"}, {"Sqrt", nullptr, {"D0"}, "", "zero"}, {"Log", nullptr, {"D0"}, Neg, "arg"},
+        {"Log", nullptr, {"D-1"}, Neg, "arg"}, {"ATanh", nullptr, {"D1"}, Bad, "arg"}, {"ATanh", nullptr, {"D-1"}, Bad, "arg"},
+        {"ACosh", nullptr, {"D0.5"}, Bad, "arg"}, {"ACosh", nullptr, {"D-2"}, Bad, "arg"}, {"ACosh", nullptr, {"D1"}, "", "zero"},
+        {"ASin", nullptr, {"D1.0000000001"}, Bad, "arg"}, {"ACos", nullptr, {"D-1.0000000001"}, Bad, "arg"},
         // Beyond the exponential's range: refused, never a silent 0.
         {"Exp", nullptr, {"D2e9"}, Bad, "zero"}, {"Sinh", nullptr, {"D-1481763717"}, Bad, "zero"},
-        {"Cosh", nullptr, {"D2e9"}, Bad, "zero"},
-        {"Lg2", nullptr, {"D0"}, Neg, "=0"},     {"Lg2", nullptr, {"D-3"}, Neg, "=0"},
-        {"Lg2", nullptr, {"D1"}, "", "=0"},      {"Lg2", nullptr, {"D1023"}, "", "=9"},
-        {"Lg2", nullptr, {"D1024"}, "", "=10"},  {"Lg2", nullptr, {"D0.5"}, "", "=-1"},
-        {"Lg2", nullptr, {"D1e30"}, "", "=99"},  {"DecimalToCurrency", nullptr, {"D1e20"}, "DecToCurrOverflowException", "=0"},
+        {"Cosh", nullptr, {"D2e9"}, Bad, "zero"}, {"Lg2", nullptr, {"D0"}, Neg, "=0"}, {"Lg2", nullptr, {"D-3"}, Neg, "=0"},
+        {"Lg2", nullptr, {"D1"}, "", "=0"}, {"Lg2", nullptr, {"D1023"}, "", "=9"}, {"Lg2", nullptr, {"D1024"}, "", "=10"},
+        {"Lg2", nullptr, {"D0.5"}, "", "=-1"}, {"Lg2", nullptr, {"D1e30"}, "", "=99"},
+        {"DecimalToCurrency", nullptr, {"D1e20"}, "DecToCurrOverflowException", "=0"},
         // A negative base to a fractional power.
         {"Operator_Power(y As D", "-8", {"d0.5"}, Bad, "zero"}, {"Operator_Power(x", "-8", {"D0.5"}, Bad, "zero"},
         {"Operator_PowerRight", "0.5", {"d-8"}, Bad, "zero"}, {"Pow(x As Decimal, y As Do", nullptr, {"D-8", "d0.5"}, Bad, "zero"},
         {"Pow(x As Double", nullptr, {"d-8", "D0.5"}, Bad, "zero"},
         // Zero divisors: -0.0 and an Integer whose low half is 0 (random ones come above).
-        {"Operator_Divide(x As d", "7.5", {"d-0.0"}, Div, "self"},
-        {"Operator_Divide(x As I", "7.5", {"i4294967296"}, Div, "self"},
+        {"Operator_Divide(x As d", "7.5", {"d-0.0"}, Div, "self"}, {"Operator_Divide(x As I", "7.5", {"i4294967296"}, Div, "self"},
         {"Operator_DivideRight(x As I", "0", {"i2"}, Div, "self"}};
     for (Row const& r : rows) {
         Object self = r.self ? decimal(r.self) : Object();
         std::vector<Value> args;
         for (char const* a : r.args)
             args.push_back(a[0] == 'D' ? obj(decimal(a + 1)) : a[0] == 'd' ? dbl(std::stod(a + 1)) : integer(std::stoll(a + 1)));
-        std::string decl = full(r.decl), what = decl + " " + r.args[0], ret = r.returns;
-        CallResult res = r.self ? method(self, decl, args) : module(decl, args);
+        std::string what = full(r.decl) + " " + r.args[0], ret = r.returns;
+        CallResult res = r.self ? method(self, r.decl, args) : module(r.decl, args);
         EXPECT_EQ(res.exception(), r.exception) << what;
         if (ret[0] == '=') {
             EXPECT_EQ(res.value.integer, std::stoll(ret.substr(1))) << what;
@@ -463,38 +448,33 @@ TEST_F(Vantrel, FailureRows) {
 // then every declaration that makes a result with the host refusing new instances.
 TEST_F(Vantrel, NilHandlesAndRefusedInstances) {
     Object a = decimal("0.5"), b = decimal("2");
-    // The functions through fp; Sqr and Sqrt answer nil quietly.
-    auto fpFunction = [](std::string const& d) {
-        return d.find("(x As Decimal) As Decimal") != std::string::npos && d.rfind("Sqr", 0) != 0;
-    };
     for (std::size_t i = 0; i < 66; ++i) {
-        std::string decl = i < 37 ? kDecDecls[i] : kModuleDecls[i - 37];
-        bool isMethod = i < 37;
-        std::vector<Value> args = argsFor(decl, {obj(a), obj(b)});
+        std::string decl = kDecls[i];
+        bool isMethod = i < kClassRows;
         Declaration d;
-        readDeclaration(decl, d);
+        ASSERT_TRUE(readDeclaration(decl, d)) << decl;
+        std::vector<Value> args = argsFor(d, {obj(a), obj(b)});
         for (std::size_t p = 0; p <= args.size(); ++p) {
             if (p == 0 ? !isMethod : args[p - 1].kind != Kind::Object) continue;  // p = 0: the receiver
             std::vector<Value> with = args;
             if (p > 0) with[p - 1] = nilObject();
             CallResult r = isMethod ? method(p == 0 ? Object() : a, decl, with) : module(decl, with);
             std::string what = decl + " nil at " + std::to_string(p);
-            // Functions through fp, ATan2's y and DecimalToCurrency raise; the rest are quiet.
-            bool raises = !isMethod && (fpFunction(decl) || (decl.rfind("ATan2", 0) == 0 && p == 1) ||
+            // The functions through fp (not Sqr, Sqrt), ATan2's y and DecimalToCurrency raise;
+            // the rest are quiet.
+            bool fp = decl.find("(x As Decimal) As Decimal") != std::string::npos && decl.rfind("Sqr", 0) != 0;
+            bool raises = !isMethod && (fp || (decl.rfind("ATan2", 0) == 0 && p == 1) ||
                                         decl.rfind("DecimalToCurrency", 0) == 0);
             EXPECT_EQ(r.exception(), raises ? "DecNilObjectException" : "") << what;
             // A nil argument gives back the receiver (Pow's x when y is nil); else nil, "", 0.
             bool self = (isMethod && p > 0) || (decl.rfind("Pow(x As Decimal, y As Decimal)", 0) == 0 && p == 2);
-            Object back = self && d.result.kind == Kind::Object ? a : Object();
-            EXPECT_EQ(r.value.object, back) << what;
-            EXPECT_EQ(r.value.text, "") << what;
-            EXPECT_EQ(r.value.integer, 0) << what;
-            EXPECT_EQ(r.value.number, 0.0) << what;
+            EXPECT_EQ(r.value.object, self && d.result.kind == Kind::Object ? a : Object()) << what;
+            EXPECT_TRUE(r.value.text.empty() && r.value.integer == 0 && r.value.number == 0.0) << what;
         }
         if (d.result.kind != Kind::Object) continue;
         refuseNewInstance("Decimal");
         CallResult r = isMethod ? method(a, decl, args)
-                                : module(decl, argsFor(decl, {obj(decl.rfind("ACosh", 0) == 0 ? b : a), obj(b)}));
+                                : module(decl, argsFor(d, {obj(decl.rfind("ACosh", 0) == 0 ? b : a), obj(b)}));
         refuseNewInstance("");
         EXPECT_EQ(r.exception(), "DecNilObjectException") << decl << " refused";
         EXPECT_TRUE(r.value.object.isNil()) << decl << " refused";
@@ -505,52 +485,40 @@ TEST_F(Vantrel, ConstructorsLifetimeTextsAndCurrency) {
     CallResult r;
     for (auto [in, exception] : {std::pair{std::string("abc"), "DecBadInputException"}, {std::string(""), ""},
                                  {std::string("12\0" "34", 5), "DecBadInputException"}}) {
-        Object o = construct("Decimal", kDecDecls[1], {str(in)}, &r);
+        Object o = construct("Decimal", kDecls[1], {str(in)}, &r);
         EXPECT_EQ(r.exception(), exception) << in;
         if (*exception == '\0') {
             EXPECT_EQ(decStr(o), "0e0");
         }
     }
-    EXPECT_EQ(decStr(construct("Decimal", kDecDecls[1], {nilString()})), "0e0");
-    EXPECT_EQ(decStr(construct("Decimal", "Constructor()", {})), "0e0");
-    EXPECT_EQ(decStr(construct("Decimal", "Constructor(x As Double)", {dbl(0.1)})), "1e-1");
+    EXPECT_EQ(decStr(construct("Decimal", kDecls[1], {nilString()})), "0e0");
+    EXPECT_EQ(decStr(construct("Decimal", kDecls[0], {})), "0e0");
+    EXPECT_EQ(decStr(construct("Decimal", kDecls[2], {dbl(0.1)})), "1e-1");
     // Each call on an object holding a long value releases its words; Destructor leaves it usable.
-    Object a = decimal("1"), one = a;
-    for (auto [decl, arg, want] : {std::tuple{kDecDecls[1], str("2.5"), "25e-1"}, {kDecDecls[2], dbl(0.25), "25e-2"},
-                                   {kDecDecls[8], dbl(-1.5), "-15e-1"}, {kDecDecls[0], Value(), "0e0"},
-                                   {kDecDecls[3], Value(), "0e0"}, {kDecDecls[4], Value(), "0e0"}}) {
-        method(a, kDecDecls[1], {str("123456789012345678901234567890123456789012345678901234567890")});
+    Object a = decimal("1");
+    for (auto [decl, arg, want] : {std::tuple{kDecls[1], str("2.5"), "25e-1"}, {kDecls[2], dbl(0.25), "25e-2"},
+                                   {kDecls[8], dbl(-1.5), "-15e-1"}, {kDecls[0], Value(), "0e0"},
+                                   {kDecls[3], Value(), "0e0"}, {kDecls[4], Value(), "0e0"}}) {
+        method(a, kDecls[1], {str("123456789012345678901234567890123456789012345678901234567890")});
         EXPECT_EQ(method(a, decl, arg.kind == Kind::None ? std::vector<Value>{} : std::vector<Value>{arg}).exception(), "");
         EXPECT_EQ(decStr(a), want) << decl;
     }
-    method(a, kDecDecls[4]);
-    EXPECT_EQ(method(a, kDecDecls[8], {dbl(-1.5)}).exception(), "");
+    EXPECT_EQ(method(a, kDecls[8], {dbl(-1.5)}).exception(), "");
     EXPECT_EQ(method(a, "Operator_Convert() As Double").value.number, -1.5);
-    EXPECT_EQ(method(decimal("2.5"), kDecDecls[36], {dbl(2.5)}).value.integer, 0);
-    // Str at scale 5 and DecStr, both as class and module methods.
-    setScale(5);
-    for (auto [in, s, d] : {std::tuple{"0", "0.00000", "0e0"}, {"1.5", "1.50000", "15e-1"},
-                            {"-2.000001", "-2.00000", "-2000001e-6"}, {"1e3", "1000.00000", "1e3"},
-                            {"123.456789", "123.45679", "123456789e-6"}}) {
-        Object x = decimal(in);
-        for (CallResult const& t : {method(x, "Str() As String"), module("Str(x As Decimal) As String", {obj(x)})})
-            EXPECT_EQ(t.value.text, s) << in;
-        for (CallResult const& t : {method(x, "DecStr() As String"), module("DecStr(x As Decimal) As String", {obj(x)})})
-            EXPECT_EQ(t.value.text, d) << in;
-    }
+    EXPECT_EQ(method(decimal("2.5"), kDecls[36], {dbl(2.5)}).value.integer, 0);
     // Currency: a count of 1/10000 both ways; to Currency rounds half away from zero.
     for (std::int64_t c : {std::int64_t{0}, std::int64_t{125}, std::int64_t{-125}, std::int64_t{1}, std::int64_t{-1},
                            std::int64_t{123456789}, INT64_MAX, INT64_MIN}) {
-        Object d = module("DecimalFromCurrency(x As Currency) As Decimal", {currency(c)}).value.object;
+        Object d = module("DecimalFromCurrency", {currency(c)}).value.object;
         Mpq want(std::to_string(c).c_str());
         mpq_mul(want, want, pow10q(-4));
-        EXPECT_EQ(mpq_cmp(valueOf(d), want), 0) << c;
-        CallResult back = module("DecimalToCurrency(x As Decimal) As Currency", {obj(d)});
+        EXPECT_TRUE(equals(d, want)) << c;
+        CallResult back = module("DecimalToCurrency", {obj(d)});
         EXPECT_EQ(back.exception(), "");
         EXPECT_EQ(back.value.integer, c);
     }
     for (auto [t, c] : {std::pair{"1.23456", 12346}, {"-1.23455", -12346}, {"1.2345499", 12345}})
-        EXPECT_EQ(module("DecimalToCurrency(x As Decimal) As Currency", {obj(decimal(t))}).value.integer, c) << t;
+        EXPECT_EQ(module("DecimalToCurrency", {obj(decimal(t))}).value.integer, c) << t;
 }
 
 }  // namespace
