@@ -190,7 +190,7 @@ TEST(FpFuncsRules, TextDoublesAndIntegersAgainstExactRationals) {
         fp x = i < static_cast<int>(edges.size()) ? edges[static_cast<std::size_t>(i)] : fpOf(m, e);
         if (g.oneIn(5)) {
             std::string t = (g.coin() ? "-" : "") + std::to_string(g.range(1, 999999999)) + std::string(static_cast<std::size_t>(g.intIn(0, 25)), '0');
-            ASSERT_TRUE(init(x, (t + "." + std::to_string(g.range(0, 99999)) + "e" + std::to_string(g.intIn(-290, 270))).c_str()));
+            ASSERT_TRUE(equate(x, (t + "." + std::to_string(g.range(0, 99999)) + "e" + std::to_string(g.intIn(-290, 270))).c_str()));
         }
         fpNormalize(x);
         Mpq const exact = valueOf(x);
