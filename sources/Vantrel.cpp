@@ -4,11 +4,13 @@
 // and raised exceptions.
 #include "Vantrel.h"
 
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 
 #include "PluginMain.h"
 #include "fpFuncs.h"
+#include "mbConv.h"
 
 REALstring nullString = nullptr;
 
@@ -28,6 +30,27 @@ std::int32_t lowHalf(HostInteger n) { return static_cast<std::int32_t>(static_ca
 void raise(char const* exceptionClass) {
     // A host that cannot make the exception object has nothing to raise.
     if (REALobject e = REALnewInstance(exceptionClass)) REALRaiseException(e);
+}
+
+// NaN and the infinities have no decimal value: a Double operand that is one raises
+// DecBadInputException instead of entering as 0.
+bool finiteDouble(double x) {
+    if (std::isfinite(x)) return true;
+    raise(kBadInput);
+    return false;
+}
+
+// An Integer operand at the host's full width, exactly: a Double would round a 64-bit
+// value beyond 2^53. Normal form: the trailing decimal zeros go to the exponent.
+void readInteger(DecData& d, HostInteger n) {
+    std::int64_t v = n;
+    std::int32_t e = 0;
+    while (v != 0 && v % 10 == 0) {
+        v /= 10;
+        ++e;
+    }
+    equate(d.mantissa, static_cast<long long>(v));
+    d.exponent = e;
 }
 
 // A new Decimal holding 0, or nil after raising DecNilObjectException.
@@ -86,18 +109,21 @@ REALobject withDecimal(REALobject self, REALobject x, DecOp op, ZeroTest test) {
     return combine(self, dec(x), op, ReceiverFirst, divisorIsZero(test, ReceiverFirst, dec(self), dec(x)));
 }
 
+// A finite Double's decimal image is zero only for 0.0 and -0.0, so the divisor is
+// tested on the image.
 REALobject withDouble(REALobject self, double x, DecOp op, Order order, ZeroTest test) {
     if (self == nullptr) return nullptr;
+    if (!finiteDouble(x)) return nullptr;
     DecData t;
     getDec_d(t, x);
-    // The Double divisor is tested as given: a NaN is not zero (its decimal image is, and
-    // the decimal layer refuses that division).
-    bool zero = test == Division && (order == ReceiverFirst ? x == 0.0 : dec(self).mantissa.length == 0);
-    return combine(self, t, op, order, zero);
+    return combine(self, t, op, order, divisorIsZero(test, order, dec(self), t));
 }
 
 REALobject withInteger(REALobject self, HostInteger x, DecOp op, Order order, ZeroTest test) {
-    return withDouble(self, static_cast<double>(lowHalf(x)), op, order, test);
+    if (self == nullptr) return nullptr;
+    DecData t;
+    readInteger(t, x);
+    return combine(self, t, op, order, divisorIsZero(test, order, dec(self), t));
 }
 
 // ---- powers: a failed power returns its result object, holding 0
@@ -105,6 +131,14 @@ REALobject withInteger(REALobject self, HostInteger x, DecOp op, Order order, Ze
 REALobject powResult(REALobject r, bool ok) {
     if (!ok) raise(kBadEntryNumber);
     return r;
+}
+
+// Zero to a negative power divides by zero; the fp powers would give 0 for any zero
+// base. The power fails before it is computed, its result object holding 0.
+bool zeroToNegative(bool baseZero, bool exponentNegative) {
+    if (!baseZero || !exponentNegative) return false;
+    raise(kDivideByZero);
+    return true;
 }
 
 // ---- module functions through fp
@@ -248,7 +282,7 @@ void DecConstructor2(REALobject self, REALstring text) {
 }
 
 void DecConstructor3(REALobject self, double x) {
-    if (self) getDec_d(dec(self), x);
+    if (self && finiteDouble(x)) getDec_d(dec(self), x);
 }
 
 void DecFree(REALobject self) {
@@ -272,7 +306,7 @@ REALobject convertDecToDec(REALobject self) {
 }
 
 void convertDoubleToDec(REALobject self, double x) {
-    if (self) getDec_d(dec(self), x);
+    if (self && finiteDouble(x)) getDec_d(dec(self), x);
 }
 
 double convertDecToDouble(REALobject self) { return self ? getDouble_Dec(dec(self)) : 0.0; }
@@ -306,28 +340,44 @@ REALobject DivI_Dec(REALobject self, HostInteger x) { return withInteger(self, x
 REALobject PowDec_Dec(REALobject self, REALobject x) {
     if (x == nullptr || self == nullptr) return self;
     REALobject r = newDec();
-    return r ? powResult(r, pow(dec(r), dec(self), dec(x))) : nullptr;
+    if (r == nullptr) return nullptr;
+    if (zeroToNegative(dec(self).mantissa.length == 0, dec(x).mantissa.length < 0)) return r;
+    return powResult(r, pow(dec(r), dec(self), dec(x)));
 }
 REALobject PowDec_D(REALobject self, double y) {
-    if (self == nullptr) return nullptr;
+    if (self == nullptr || !finiteDouble(y)) return nullptr;
     REALobject r = newDec();
-    return r ? powResult(r, pow(dec(r), dec(self), y)) : nullptr;
+    if (r == nullptr) return nullptr;
+    if (zeroToNegative(dec(self).mantissa.length == 0, y < 0)) return r;
+    return powResult(r, pow(dec(r), dec(self), y));
 }
 REALobject PowDec_INT32(REALobject self, HostInteger y) {
     if (self == nullptr) return nullptr;
     REALobject r = newDec();
-    return r ? powResult(r, pow(dec(r), dec(self), static_cast<int>(lowHalf(y)))) : nullptr;
+    if (r == nullptr) return nullptr;
+    if (zeroToNegative(dec(self).mantissa.length == 0, y < 0)) return r;
+    if (y != lowHalf(y)) {
+        // Beyond 32 bits the exponent takes the path of a Decimal exponent.
+        DecData e;
+        readInteger(e, y);
+        return powResult(r, pow(dec(r), dec(self), e));
+    }
+    return powResult(r, pow(dec(r), dec(self), static_cast<int>(y)));
 }
 REALobject PowD_Dec2(REALobject self, double x) {
-    if (self == nullptr) return nullptr;
+    if (self == nullptr || !finiteDouble(x)) return nullptr;
     REALobject r = newDec();
-    return r ? powResult(r, pow(dec(r), x, dec(self))) : nullptr;
+    if (r == nullptr) return nullptr;
+    if (zeroToNegative(x == 0.0, dec(self).mantissa.length < 0)) return r;
+    return powResult(r, pow(dec(r), x, dec(self)));
 }
 
 std::int32_t CompareDec_Dec(REALobject self, REALobject x) {
     return self && x ? compareDecToDec(dec(self), dec(x)) : 0;
 }
-std::int32_t CompareDec_D(REALobject self, double x) { return self ? compareDecToDouble(dec(self), x) : 0; }
+std::int32_t CompareDec_D(REALobject self, double x) {
+    return self && finiteDouble(x) ? compareDecToDouble(dec(self), x) : 0;
+}
 
 // ---- module methods
 
@@ -387,9 +437,10 @@ REALobject ATan2Dec(REALobject y, REALobject x) {
 }
 
 REALobject PowD_Dec(double x, REALobject y) {
-    if (y == nullptr) return nullptr;
+    if (y == nullptr || !finiteDouble(x)) return nullptr;
     REALobject r = newDec();
     if (r == nullptr) return nullptr;
+    if (zeroToNegative(x == 0.0, dec(y).mantissa.length < 0)) return r;
     fp a, z;
     bool ok = DecToRR(a, dec(y)) && pow(z, x, a);
     RRtoDec(dec(r), z);

@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Installs the build, test and benchmark dependencies that a fresh Debian 12 machine lacks.
-# Quiet when everything is present; as non-root it names what is missing and fails.
+# Quiet when everything is present; as non-root it names what is missing and fails. A
+# refresh of the package lists that keeps failing does not stop it: only a failed install
+# does, naming the packages still missing.
 set -euo pipefail
 
 PACKAGES=(
@@ -15,15 +17,22 @@ PACKAGES=(
   g++-mingw-w64-x86-64-posix googletest wine64
 )
 
+# A refresh of the package lists is tried this many times, this many seconds apart.
+UPDATE_TRIES=${INSTALL_DEPS_UPDATE_TRIES:-3}
+RETRY_PAUSE=${INSTALL_DEPS_RETRY_PAUSE:-20}
+
 native=$(dpkg --print-architecture)
-missing=()
-for p in "${PACKAGES[@]}"; do
+installed() {  # package
   # An unqualified name means the native package: with the i386 one beside it, the bare name
   # would report both. Packages for all architectures answer only to the bare name.
-  q=$p
-  [[ "$p" == *:* ]] || q="$p:$native"
-  status=$(dpkg-query -W -f='${db:Status-Status}' "$q" 2>/dev/null || dpkg-query -W -f='${db:Status-Status}' "$p" 2>/dev/null || true)
-  [[ "$status" == installed ]] || missing+=("$p")
+  local q=$1 status
+  [[ "$1" == *:* ]] || q="$1:$native"
+  status=$(dpkg-query -W -f='${db:Status-Status}' "$q" 2>/dev/null || dpkg-query -W -f='${db:Status-Status}' "$1" 2>/dev/null || true)
+  [[ "$status" == installed ]]
+}
+missing=()
+for p in "${PACKAGES[@]}"; do
+  installed "$p" || missing+=("$p")
 done
 
 [[ ${#missing[@]} -eq 0 ]] && exit 0
@@ -40,5 +49,24 @@ export DEBIAN_FRONTEND=noninteractive
 if ! dpkg --print-foreign-architectures | grep -qx i386; then
   dpkg --add-architecture i386
 fi
-apt-get update -qq
-apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+# One index can fail while a mirror syncs ("File has unexpected size"); the others still
+# load. Retry, then install from the lists there are: only the install decides.
+for ((try = 1; ; try++)); do
+  apt-get update -qq && break
+  if ((try >= UPDATE_TRIES)); then
+    echo "install-deps: apt-get update failed $try times; installing from the package lists as they are" >&2
+    break
+  fi
+  echo "install-deps: apt-get update failed (try $try of $UPDATE_TRIES); again in $RETRY_PAUSE s" >&2
+  sleep "$RETRY_PAUSE"
+done
+status=0
+apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null || status=$?
+still=()
+for p in "${missing[@]}"; do
+  installed "$p" || still+=("$p")
+done
+if [[ $status -ne 0 || ${#still[@]} -ne 0 ]]; then
+  echo "install-deps: apt-get install failed (exit $status); missing packages: ${still[*]:-none}" >&2
+  exit 1
+fi
