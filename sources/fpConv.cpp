@@ -476,16 +476,18 @@ char* fpToStr(fp const& x, int n) {
 
     // Scale so that the integer part holds n + 2 digits (one more or less when the
     // estimate was off).
-    blockPrec = saved < 1 ? 2 : saved + 1;
+    blockPrec = saved < 1 ? 2 : (saved < std::numeric_limits<int32>::max() ? saved + 1 : saved);
     int64 k = int64(n) + 1 - e;
     k = std::min<int64>(std::max<int64>(k, std::numeric_limits<int>::min()), std::numeric_limits<int>::max());
     fp w;
     if (pow(w, ten, static_cast<int>(k))) {
         mul(w, t, w);
     } else {
-        // Near the ends of the exponent range 10^k alone leaves it: two halves.
+        // Near the ends of the exponent range 10^k alone leaves it: two halves, with a
+        // word more for the second rounding and the long powering.
         fp v;
         int32 half = static_cast<int32>(k / 2);
+        if (blockPrec < std::numeric_limits<int32>::max()) ++blockPrec;
         pow(w, ten, half);
         mul(w, t, w);
         pow(v, ten, static_cast<int32>(k - half));

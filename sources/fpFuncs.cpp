@@ -256,6 +256,8 @@ fp sqr(fp const& x) {
 
 namespace {
 
+constexpr int64 kMaxRootWords = int64(1) << 26;
+
 bool sqrtCore(fp& z, fp const& x) {
     static fp t;
     if (isNegative(x)) return false;
@@ -265,6 +267,9 @@ bool sqrtCore(fp& z, fp const& x) {
     }
     int32 p = blockPrec < 1 ? 1 : blockPrec;
     int64 doubled = int64(p) * 2;
+    // The integer root counts the mantissa's bits in an int: from 2^26 words on it
+    // cannot, so such a precision (blockPrec 2^25 and more) is refused.
+    if (doubled >= kMaxRootWords) return false;
     equateWithCare(t, x);
     int64 e = t.exponent;
     int32 n = absLen(t.mantissa.length);
@@ -411,11 +416,14 @@ double log2Of(fp const& x) {
 
 // Whether x^n, with log2 |x| given, stays inside the binary exponent range at the
 // current precision. A margin of a few bits leaves the rare exact edge (2^(2^31 - 1))
-// inside, since log2 of a power of two is exact.
-bool powerInRange(double lg, int64 n) {
+// inside, since log2 of a power of two is exact. At the bottom the result's words
+// must fit too: blockPrec of them, or fewer for a positive power of a short x.
+bool powerInRange(double lg, int64 n, int32 xWords) {
     double r = lg * double(n);
     double top = 2147483647.0;
-    double bottom = -2147483648.0 + 32.0 * double(blockPrec < 1 ? 1 : blockPrec) + 64.0;
+    int64 words = blockPrec < 1 ? 1 : blockPrec;
+    if (n > 0 && int64(xWords) * n < words) words = int64(xWords) * n;
+    double bottom = -2147483648.0 + 32.0 * double(words) + 64.0;
     return r <= top + 0.5 && r >= bottom;
 }
 
@@ -435,7 +443,7 @@ bool powIntCore(fp& z, fp const& x, int n) {
         return true;
     }
     int64 m = n < 0 ? -int64(n) : int64(n);
-    if (m * Lg2(x) > 2147483647LL || !powerInRange(log2Of(x), n)) {
+    if (m * Lg2(x) > 2147483647LL || !powerInRange(log2Of(x), n, effLen(x.mantissa))) {
         makeZero(z);
         return false;
     }
