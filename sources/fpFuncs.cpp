@@ -58,13 +58,13 @@ inline void negate(fp& x) { x.mantissa.length = -x.mantissa.length; }
 
 inline void setDouble(fp& x, double d) { equate(x, d); }
 
-// A series term whose exponent is held at the bottom of the range shrinks no further,
-// so the sum would never settle: the series ends there (the terms left are below
-// every value the sum can hold at its precision).
 // |x| < 2^-(2^30): x^2 leaves the range and f(x) = x (1 + O(x^2)) is x to every digit,
 // which a quotient formed at the bottom of the range would no longer give.
 inline bool tinyArgument(fp const& x) { return topBitOf(x) < -(int64(1) << 30); }
 
+// A series term whose exponent is held at the bottom of the range shrinks no further,
+// so the sum would never settle: the series ends there (the terms left are below
+// every value the sum can hold at its precision).
 inline bool heldAtBottom(fp const& t) {
     return t.exponent == std::numeric_limits<int32>::min() && t.mantissa.length != 0;
 }
