@@ -805,6 +805,8 @@ bool getCurr_Dec(long long& out, DecData const& d) {
 
 // ---- division, fp bridge, powers ----
 
+bool fpWorkFits() { return globalBitPrecision / 4 <= kMaxFpDigits; }
+
 bool divDec(DecData& r, DecData const& a, DecData const& b) {
     static fp X, Y, Q;
     static mb m;
@@ -813,6 +815,7 @@ bool divDec(DecData& r, DecData const& a, DecData const& b) {
         myFree(r);
         return true;
     }
+    if (!fpWorkFits()) return false;
     // Only the mantissas pass through fp; the powers of ten combine exactly.
     equate(X, a.mantissa);
     equate(Y, b.mantissa);
@@ -832,6 +835,10 @@ bool DecToRR(fp& x, DecData const& d) {
     if (n == 0) {
         myFree(x);
         return true;
+    }
+    if (!fpWorkFits()) {
+        myFree(x);
+        return false;
     }
     int64 lead = e + digitsAtMost(d.mantissa);
     if (lead > kReach || lead < -kReach || e > kReach + 40000000 || e < -(kReach + 40000000)) {
@@ -862,8 +869,51 @@ namespace {
 
 enum class PowKind { DecDec, DecDouble, DoubleDec, DecInt };
 
+// a^n exactly, by binary powering with the exact product; false where a product would
+// pass kMaxDecDigits. zeroBaseOne: whether 0^0 is 1 (the fp exponent's rule) or 0.
+bool exactPower(DecData& r, DecData const& a, int64 n, bool zeroBaseOne) {
+    static DecData t;
+    bool zeroBase = effLen(a.mantissa) == 0;
+    if (zeroBase && !(zeroBaseOne && n == 0)) {
+        myFree(r);
+        return true;
+    }
+    mb one;
+    one = 1;
+    storeResult(t, one, 0);
+    uint64 bits = static_cast<uint64>(n);
+    for (int i = 63; i >= 0; --i) {
+        if (!mulDec(t, t, t)) return false;
+        if (((bits >> i) & 1u) != 0 && !mulDec(t, t, a)) return false;
+    }
+    r.mantissa = t.mantissa;
+    r.exponent = t.exponent;
+    return true;
+}
+
+// The exponent as a non-negative integer below 2^31 where it is one; -1 otherwise.
+int64 smallWholeExponent(DecData const* b, double yd, PowKind kind, int n) {
+    if (kind == PowKind::DecInt) return n;
+    if (kind == PowKind::DecDouble) return yd >= 0 && yd < 2147483648.0 && yd == std::floor(yd) ? int64(yd) : -1;
+    if (kind != PowKind::DecDec) return -1;
+    int32 len = effLen(b->mantissa);
+    if (len == 0) return 0;
+    if (b->mantissa.length < 0 || len > 1 || b->exponent < 0 || b->exponent > 9) return -1;
+    int64 v = b->mantissa.blocks[0];
+    for (int32 i = 0; i < b->exponent && v < 2147483648LL; ++i) v *= 10;
+    return v < 2147483648LL ? v : -1;
+}
+
 bool powerOf(DecData& r, DecData const* a, DecData const* b, double xd, double yd, int n, PowKind kind) {
     static fp X, Y, R;
+    if (!fpWorkFits()) {
+        // Past the digits fp can reach in reasonable time only exact powers are given:
+        // a whole exponent of a Decimal base, the result within kMaxDecDigits digits.
+        int64 k = a == nullptr ? -1 : smallWholeExponent(b, yd, kind, n);
+        if (k >= 0 && exactPower(r, *a, k, kind != PowKind::DecInt)) return true;
+        myFree(r);
+        return false;
+    }
     bool ok = true;
     if (a != nullptr) ok = DecToRR(X, *a) && ok;
     if (b != nullptr) ok = DecToRR(Y, *b) && ok;

@@ -36,6 +36,12 @@ void decSetStartValues();
 // may come a digit or two early) or an exponent outside the int32 range. The bound
 // keeps the quadratic digit work of one call to a fraction of a second.
 constexpr int64 kMaxDecDigits = 200000;
+// Past this precision (globalBitPrecision / 4 digits) nothing goes through fp: a division
+// there would take minutes to hours (its time grows with the square of the digits), and
+// from 2^25 words on fp cannot even hold such values. Division, DecToRR (and so every
+// function) are refused; powers only where exact (a whole exponent, kMaxDecDigits digits).
+constexpr int64 kMaxFpDigits = 10000000;
+bool fpWorkFits();  // globalBitPrecision / 4 <= kMaxFpDigits
 
 void init(DecData& d);    // raw storage to zero; nothing released
 void myFree(DecData& d);  // releases the words; zero, usable again

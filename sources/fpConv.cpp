@@ -365,7 +365,7 @@ bool scaledDigits(mb& xtInt, int64& k, bool& negative, fp const& x, int nDigits)
 
 char* fpToStr2(int& e10, fp const& x, int nDigits) {
     static mb xtInt;
-    if (nDigits <= 0 || x.mantissa.length == 0) {
+    if (nDigits <= 0 || effLen(x.mantissa) == 0) {
         e10 = 0;
         return copyText("0", 1);
     }
@@ -402,7 +402,7 @@ char* fpToStr2(int& e10, fp const& x, int nDigits) {
 void fpToDecimal(int& e10, mb& m, fp const& x, int nDigits) {
     static mb t;
     static uint32 const pow10[9] = {1u, 10u, 100u, 1000u, 10000u, 100000u, 1000000u, 10000000u, 100000000u};
-    if (nDigits <= 0 || x.mantissa.length == 0) {
+    if (nDigits <= 0 || effLen(x.mantissa) == 0) {
         e10 = 0;
         m = 0;
         return;
@@ -457,7 +457,7 @@ char* fpToStr(fp const& x, int n) {
         init(ten, 10.0);
         initGood = true;
     }
-    if (x.mantissa.length == 0 || n <= 0) return copyText("0", 1);
+    if (effLen(x.mantissa) == 0 || n <= 0) return copyText("0", 1);
     n = boundedDigits(n);
     fp t;
     equate(t, x);
@@ -476,12 +476,23 @@ char* fpToStr(fp const& x, int n) {
 
     // Scale so that the integer part holds n + 2 digits (one more or less when the
     // estimate was off).
-    blockPrec = saved < 1 ? 2 : saved + 1;
+    blockPrec = saved < 1 ? 2 : (saved < std::numeric_limits<int32>::max() ? saved + 1 : saved);
     int64 k = int64(n) + 1 - e;
     k = std::min<int64>(std::max<int64>(k, std::numeric_limits<int>::min()), std::numeric_limits<int>::max());
     fp w;
-    pow(w, ten, static_cast<int>(k));
-    mul(w, t, w);
+    if (pow(w, ten, static_cast<int>(k))) {
+        mul(w, t, w);
+    } else {
+        // Near the ends of the exponent range 10^k alone leaves it: two halves, with a
+        // word more for the second rounding and the long powering.
+        fp v;
+        int32 half = static_cast<int32>(k / 2);
+        if (blockPrec < std::numeric_limits<int32>::max()) ++blockPrec;
+        pow(w, ten, half);
+        mul(w, t, w);
+        pow(v, ten, static_cast<int32>(k - half));
+        mul(w, w, v);
+    }
     blockPrec = saved;
 
     mb digits;
@@ -534,7 +545,7 @@ char* fpToStr(fp const& x, int n) {
 void equate(char*& s, fp const& x, int n) { s = fpToStr(x, n); }
 
 bool equate(double& d, fp const& x) {
-    if (x.mantissa.length == 0) {
+    if (effLen(x.mantissa) == 0) {
         d = 0.0;
         return true;
     }
@@ -559,7 +570,8 @@ bool equate(double& d, fp const& x) {
     std::free(local);
     std::free(s);
     d = ok ? v : 0.0;
-    return ok;
+    // Beyond the double range the text reads as an infinity: kept, but refused as too large.
+    return ok && !std::isinf(v);
 }
 
 char* GetNumberFromLog(fp const& x) {
@@ -569,7 +581,7 @@ char* GetNumberFromLog(fp const& x) {
         init(ten, 10.0);
         initGood = true;
     }
-    if (x.mantissa.length == 0) return copyText("1", 1);
+    if (effLen(x.mantissa) == 0) return copyText("1", 1);
     // e^x = 10^q = 10^f x 10^i with i = floor(q), 0 <= f < 1.
     fp q, i, f, m, ln10;
     log(ln10, ten);

@@ -14,7 +14,7 @@
 #include "myGammaFunctions.h"
 
 int Lg2(fp const& x) {
-    if (x.mantissa.length == 0) return 0;
+    if (effLen(x.mantissa) == 0) return 0;
     static_assert(std::numeric_limits<int>::max() == std::numeric_limits<int32>::max() &&
                       std::numeric_limits<int>::min() == std::numeric_limits<int32>::min(),
                   "the exponent clamp serves as the int clamp");
@@ -51,11 +51,23 @@ inline void makeZero(fp& z) {
     z.exponent = 0;
 }
 
-inline bool isZero(fp const& x) { return x.mantissa.length == 0; }
+// A record with zero top words counts as its value, so a zero may have a length.
+inline bool isZero(fp const& x) { return effLen(x.mantissa) == 0; }
 inline bool isNegative(fp const& x) { return x.mantissa.length < 0; }
 inline void negate(fp& x) { x.mantissa.length = -x.mantissa.length; }
 
 inline void setDouble(fp& x, double d) { equate(x, d); }
+
+// |x| < 2^-(2^30): x^2 leaves the range and f(x) = x (1 + O(x^2)) is x to every digit,
+// which a quotient formed at the bottom of the range would no longer give.
+inline bool tinyArgument(fp const& x) { return topBitOf(x) < -(int64(1) << 30); }
+
+// A series term whose exponent is held at the bottom of the range shrinks no further,
+// so the sum would never settle: the series ends there (the terms left are below
+// every value the sum can hold at its precision).
+inline bool heldAtBottom(fp const& t) {
+    return t.exponent == std::numeric_limits<int32>::min() && t.mantissa.length != 0;
+}
 
 // A one-word value that is exact: m * 2^e. The target may hold words.
 inline void setExact(fp& x, int32 m, int32 e) {
@@ -244,6 +256,8 @@ fp sqr(fp const& x) {
 
 namespace {
 
+constexpr int64 kMaxRootWords = int64(1) << 26;
+
 bool sqrtCore(fp& z, fp const& x) {
     static fp t;
     if (isNegative(x)) return false;
@@ -253,6 +267,9 @@ bool sqrtCore(fp& z, fp const& x) {
     }
     int32 p = blockPrec < 1 ? 1 : blockPrec;
     int64 doubled = int64(p) * 2;
+    // The integer root counts the mantissa's bits in an int: from 2^26 words on it
+    // cannot, so such a precision (blockPrec 2^25 and more) is refused.
+    if (doubled >= kMaxRootWords) return false;
     equateWithCare(t, x);
     int64 e = t.exponent;
     int32 n = absLen(t.mantissa.length);
@@ -315,6 +332,7 @@ bool logCore(fp& z, fp const& x) {
         if (compare(s1, s) == 0) break;
         equateWithCare(s, s1);
         mul(power, power, y);
+        if (heldAtBottom(power)) break;
         divByCount(term, power, i);
     }
     if (k != 0) {
@@ -364,6 +382,7 @@ bool expCore(fp& z, fp const& x) {
         if (compare(s1, s) == 0) break;
         equateWithCare(s, s1);
         mul(term, term, f);
+        if (heldAtBottom(term)) break;
         divByCount(term, term, i);
     }
     mul(z, p, s);
@@ -384,7 +403,7 @@ void setOne(fp& z) { equate(z, constOne()); }
 
 // log2 |x| as a double, from the top 64 bits of the mantissa.
 double log2Of(fp const& x) {
-    int32 n = absLen(x.mantissa.length);
+    int32 n = effLen(x.mantissa);
     uint32 const* w = x.mantissa.blocks;
     double top = double(w[n - 1]);
     int64 e = int64(x.exponent) + int64(n - 1) * 32;
@@ -397,11 +416,14 @@ double log2Of(fp const& x) {
 
 // Whether x^n, with log2 |x| given, stays inside the binary exponent range at the
 // current precision. A margin of a few bits leaves the rare exact edge (2^(2^31 - 1))
-// inside, since log2 of a power of two is exact.
-bool powerInRange(double lg, int64 n) {
+// inside, since log2 of a power of two is exact. At the bottom the result's words
+// must fit too: blockPrec of them, or fewer for a positive power of a short x.
+bool powerInRange(double lg, int64 n, int32 xWords) {
     double r = lg * double(n);
     double top = 2147483647.0;
-    double bottom = -2147483648.0 + 32.0 * double(blockPrec < 1 ? 1 : blockPrec) + 64.0;
+    int64 words = blockPrec < 1 ? 1 : blockPrec;
+    if (n > 0 && int64(xWords) * n < words) words = int64(xWords) * n;
+    double bottom = -2147483648.0 + 32.0 * double(words) + 64.0;
     return r <= top + 0.5 && r >= bottom;
 }
 
@@ -421,7 +443,7 @@ bool powIntCore(fp& z, fp const& x, int n) {
         return true;
     }
     int64 m = n < 0 ? -int64(n) : int64(n);
-    if (m * Lg2(x) > 2147483647LL || !powerInRange(log2Of(x), n)) {
+    if (m * Lg2(x) > 2147483647LL || !powerInRange(log2Of(x), n, effLen(x.mantissa))) {
         makeZero(z);
         return false;
     }
@@ -561,6 +583,7 @@ void computeE(fp& z) {
         if (compare(s1, sum) == 0) break;
         sum = s1;
         divByCount(term, term, i);
+        if (heldAtBottom(term)) break;
     }
     z = static_cast<fp&&>(sum);
 }
@@ -582,6 +605,7 @@ void computePi(fp& z) {
     mul(two, one, 2.0);
     for (int64 k = 1;; ++k) {
         mul(q, q, oneSixteenth);
+        if (heldAtBottom(q)) break;
         divByCount(a, four, 8 * k + 1);
         divByCount(b, two, 8 * k + 4);
         sub(t, a, b);
@@ -612,6 +636,7 @@ void computeLn2(fp& z) {
         if (compare(s1, sum) == 0) break;
         sum = s1;
         mul(power, power, pointFive);
+        if (heldAtBottom(power)) break;
         divByCount(term, power, i);
     }
     z = static_cast<fp&&>(sum);
@@ -683,6 +708,7 @@ void sineSeries(fp& z, fp const& r) {
         if (compare(s1, sum) == 0) break;
         sum = s1;
         mul(term, term, r2);
+        if (heldAtBottom(term)) break;
         divByCount(term, term, (k - 1) * k);
         negate(term);
     }
@@ -754,6 +780,11 @@ bool cosCore(fp& z, fp const& x) {
 }
 
 bool tanCore(fp& z, fp const& x) {
+    if (tinyArgument(x)) {
+        equate(z, x);
+        fpNormalize(z);
+        return true;
+    }
     fp c, s;
     cosCore(c, x);
     if (isZero(c)) return false;
@@ -808,6 +839,7 @@ bool atanCore(fp& z, fp const& x) {
     negate(m);
     for (int64 k = 3;; k += 2) {
         mul(p, p, m);
+        if (heldAtBottom(p)) break;
         divByCount(term, p, k);
         add(a, a, term);
         if (compare(a, prev) == 0) break;
@@ -851,8 +883,32 @@ bool atan2Core(fp& z, fp const& y, fp const& x) {
             z = static_cast<fp&&>(p);
         return true;
     }
+    // y/x from copies scaled to about 1, so that the quotient's exponent is known in 64
+    // bits; beyond the range the angle is its limit there: 0 or +-pi, or +-pi/2.
+    static fp yScaled, xScaled;
+    equateWithCare(yScaled, y);
+    equateWithCare(xScaled, x);
+    int64 shift = topBitOf(y) - topBitOf(x);
+    yScaled.exponent = clampExponent(int64(y.exponent) - topBitOf(y));
+    xScaled.exponent = clampExponent(int64(x.exponent) - topBitOf(x));
     fp t, a;
-    div(t, y, x);
+    div(t, yScaled, xScaled);
+    int64 e = int64(t.exponent) + shift;
+    if (e < std::numeric_limits<int32>::min()) {
+        if (xs > 0) {
+            makeZero(z);
+        } else {
+            z = static_cast<fp&&>(p);
+            if (ys < 0) negate(z);
+        }
+        return true;
+    }
+    if (e > std::numeric_limits<int32>::max()) {
+        divByWord(z, p, 2);
+        if (ys < 0) negate(z);
+        return true;
+    }
+    t.exponent = static_cast<int32>(e);
     if (isNegative(t)) negate(t);
     atanCore(a, t);
     if (xs > 0) {
@@ -871,6 +927,11 @@ bool asinCore(fp& z, fp const& x) {
     fp const& one = constOne();
     if (isZero(x)) {
         makeZero(z);
+        return true;
+    }
+    if (tinyArgument(x)) {
+        equate(z, x);
+        fpNormalize(z);
         return true;
     }
     bool negative = isNegative(x);
@@ -984,6 +1045,7 @@ bool sinhCore(fp& z, fp const& x) {
         if (compare(s1, sum) == 0) break;
         sum = s1;
         mul(term, term, x2);
+        if (heldAtBottom(term)) break;
         divByCount(term, term, (k + 1) * k);
     }
     mul(z, x, sum);
@@ -1000,6 +1062,11 @@ bool coshCore(fp& z, fp const& x) {
 }
 
 bool tanhCore(fp& z, fp const& x) {
+    if (tinyArgument(x)) {
+        equate(z, x);
+        fpNormalize(z);
+        return true;
+    }
     fp s, c;
     if (!sinhCore(s, x) || !coshCore(c, x)) {
         // Beyond the exponential's range the quotient is 1 to every kept digit.
@@ -1049,6 +1116,7 @@ bool asinhCore(fp& z, fp const& x) {
             if (compare(s1, sum) == 0) break;
             sum = s1;
             mul(term, term, x2);
+            if (heldAtBottom(term)) break;
             mulByCount(term, term, (k - 2) * (k - 2));
             divByCount(term, term, (k - 1) * k);
         }
@@ -1108,6 +1176,7 @@ bool atanhCore(fp& z, fp const& x) {
             if (compare(s1, sum) == 0) break;
             sum = s1;
             mul(p, p, a2);
+            if (heldAtBottom(p)) break;
             divByCount(term, p, k);
         }
         mul(r, a, sum);

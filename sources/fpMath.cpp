@@ -36,9 +36,11 @@ int32 clampExponent(int64 e) {
     return static_cast<int32>(e);
 }
 
-// Read from the top word as stored; the precondition is a nonzero top word.
+// Zero top words are skipped, so a record not in normal form counts as its value; a
+// zero gives a bit far below every exponent, so it loses every comparison of size.
 int64 topBitOf(fp const& x) {
-    int32 n = absLen(x.mantissa.length);
+    int32 n = effLen(x.mantissa);
+    if (n == 0) return kZeroTopBit;
     return int64(n - 1) * 32 + x.exponent + NumBits(static_cast<unsigned int>(x.mantissa.blocks[n - 1])) - 1;
 }
 

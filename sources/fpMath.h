@@ -9,7 +9,8 @@ int NumBits(unsigned int v);  // 0 for 0, 32 when the top bit is set
 int NumBits(int v);           // bit length of |v|; 0 for 0 and for the most negative int
 
 int32 clampExponent(int64 e);  // e held at the ends of the int32 range
-int64 topBitOf(fp const& x);   // floor(log2 |x|) as stored, in 64 bits; needs a nonzero top word
+int64 topBitOf(fp const& x);   // floor(log2 |x|) as stored, in 64 bits; zero top words skipped
+constexpr int64 kZeroTopBit = -(int64(1) << 40);  // topBitOf of a zero, below every value's
 
 // Cuts a mantissa longer than blockPrec words to blockPrec words, left-aligned,
 // rounding the magnitude half away from zero at the word boundary.
