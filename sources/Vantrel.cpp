@@ -9,12 +9,12 @@
 #include <cstdlib>
 #include <cstring>
 #include <limits>
-#include <string>
 
 #include "PluginMain.h"
 #include "fpConv.h"
 #include "fpFuncs.h"
 #include "fpMath.h"
+#include "mbConv.h"
 #include "mbMath.h"
 
 REALstring nullString = nullptr;
@@ -130,8 +130,9 @@ enum Domain { AbsAtMostOne, AtLeastOne, AbsBelowOne };
 constexpr double kLog2Of10 = 3.321928094887362;
 constexpr double kModelBits = 10;    // the fp functions' bound, with room, in units of W - 1 words
 constexpr double kMarginBits = 12;   // how far below the P-th digit a first trial aims
-constexpr int kTailDigits = 9;       // digits written past the P-th to see the rounding
-constexpr int64 kExtraWords = 256;   // words above blockPrec that a call may take
+constexpr int kTailDigits = 8;       // digits written past the P-th to see the rounding
+constexpr uint32 kBillion = 1000000000u;
+constexpr int64 kExtraWords = 384;   // words above blockPrec that a call may take
 
 // 1 or -1 as a decimal.
 DecData const& unit(bool negative) {
@@ -240,43 +241,45 @@ private:
     int32 saved_;
 };
 
+// Decimal digits of |m| (1 for 0).
+int64 digitCount(mb const& m) {
+    static mb t;
+    equate(t, m);
+    int64 n = 1;
+    for (; effLen(t) > 1 || (effLen(t) == 1 && t.blocks[0] >= kBillion); n += 9) mbShortDiv(t, t, kBillion);
+    for (uint32 v = effLen(t) == 0 ? 0 : t.blocks[0]; v >= 10; v /= 10) ++n;
+    return n;
+}
+
 // r := z to `digits` significant digits, half away from zero, when every value within
 // 2^bound of z rounds alike; false when a rounding boundary lies that near, unless
 // `settle`: then the boundary is taken for the value, and a midpoint rounds away from zero.
 bool roundTo(DecData& r, fp const& z, double bound, int64 digits, bool settle) {
+    static mb m, q;
     int e10 = 0;
-    char* text = fpToStr2(e10, z, static_cast<int>(digits + kTailDigits));
-    char const* d = text;
-    bool negative = *d == '-';
-    if (negative) ++d;
-    while (d[0] == '0' && d[1] != '\0') ++d;  // only where the scaling met its caps
-    std::string head(d);
-    std::free(text);
-    int64 exponent = e10;
-    std::size_t p = std::size_t(digits);
-    if (head.size() > p) {
-        std::size_t k = head.size() - p;  // at most kTailDigits + 1
-        uint64 tail = 0;
-        for (std::size_t i = p; i < head.size(); ++i) tail = tail * 10 + uint64(head[i] - '0');
-        double half = 5 * std::pow(10.0, double(k) - 1);
-        // In units of the last digit: the bound, and the text's own error (a unit of its
-        // last place when no zeros were dropped).
-        double slack = std::exp2(bound - e10 * kLog2Of10) + 2 * std::pow(10.0, double(head.size()) - double(p) - kTailDigits);
-        bool open = std::fabs(double(tail) - half) <= 2 * slack;
+    fpToDecimal(e10, m, z, static_cast<int>(digits + kTailDigits));
+    bool negative = m.length < 0;
+    int64 k = digitCount(m) - digits, exponent = e10;  // k <= kTailDigits + 1 digits to drop
+    if (k <= 0) {
+        equate(q, m);
+    } else {
+        uint32 p10 = 1;
+        for (int64 i = 0; i < k; ++i) p10 *= 10;
+        double tail = double(mbShortDiv(q, m, p10)), half = p10 / 2;
+        // In units of the last digit: the bound, and the conversion's own error (a unit of
+        // its last place when no zeros were dropped).
+        double slack = std::exp2(bound - e10 * kLog2Of10) + 2 * std::pow(10.0, double(k) - kTailDigits);
+        bool open = std::fabs(tail - half) <= 2 * slack;
         if (open && !settle) return false;
-        head.resize(p);
-        exponent += int64(k);
-        if (open || double(tail) >= half) {
-            std::size_t i = p;
-            while (i > 0 && head[i - 1] == '9') head[--i] = '0';
-            if (i == 0)
-                head.insert(head.begin(), '1');
-            else
-                ++head[i - 1];
-        }
+        q.length = absLen(q.length);
+        if (open || tail >= half) add(q, q, 1);
+        exponent += k;
+        for (int t; effLen(q) != 0 && (t = mbShortDiv(m, q, 10u)) == 0; ++exponent) equate(q, m);
+        if (negative) q.length = -q.length;
     }
-    std::string s = (negative ? "-" : "") + head + "e" + std::to_string(exponent);
-    getDec_Str(r, s.c_str());
+    myFree(r);
+    r.mantissa = q;
+    r.exponent = static_cast<int32>(exponent);
     return true;
 }
 
@@ -297,7 +300,6 @@ bool toDigits(DecData& r, Trial& t, double upFront, Scale scale, Run run) {
     // The bound must stay this many bits below |z| for the P-th digit (a unit there is
     // above |f| 10^-P; a fifth of it leaves the rounding within one unit).
     double below = double(digits) * kLog2Of10 + 2.33;
-    int64 full = int64(std::ceil((below + kMarginBits) / 32)) + 1;
     t.words = std::max(base + 1, int64(std::ceil((below + kMarginBits + t.factor + upFront) / 32)) + 1);
     bool retried = false;
     for (;;) {
@@ -312,14 +314,17 @@ bool toDigits(DecData& r, Trial& t, double upFront, Scale scale, Run run) {
         double lz = t.z.mantissa.length == 0 ? -HUGE_VAL : double(Lg2(t.z));
         double bound = got == Got::Exact ? -HUGE_VAL : t.bound() + scale(t);
         if (!(bound < lz - 2)) {
-            // Not even |f| is known (a zero or unwritten z, a gap not seen): more words,
-            // up to the P digits' worth.
-            t.words += std::min(full, std::max<int64>(4, t.words - base));
+            // Not even |f| is known (a zero or unwritten z, a gap not seen): twice the extra
+            // words, the last trial at the limit.
+            if (t.words >= limit) return false;
+            t.words = std::min(limit, t.words + std::max<int64>(4, t.words - base));
             continue;
         }
         double room = lz - below - bound;
         if (room < 0) {
-            t.words += int64(std::ceil((kMarginBits - room) / 32));
+            // The words missing, with the margin where the limit leaves room for it.
+            if (t.words + int64(std::ceil(-room / 32)) > limit) return false;
+            t.words = std::min(limit, t.words + int64(std::ceil((kMarginBits - room) / 32)));
             continue;
         }
         if (roundTo(r, t.z, bound, digits, retried || t.words + 2 > limit)) return true;
