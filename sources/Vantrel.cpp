@@ -122,8 +122,9 @@ REALobject withInteger(REALobject self, HostInteger x, DecOp op, Order order, Ze
 // within the bound of a midpoint. A call needing more than kExtraWords above blockPrec
 // is refused.
 
-// An fp function with whether it wrote its target: beyond the exponential's range
-// exp, sinh and cosh leave it unchanged, which must not read as 0.
+// An fp function and whether it ran: not beyond the exponential's range, where exp, sinh
+// and cosh leave their target unchanged. Elsewhere a target left at 0 (tan where the cosine
+// came out 0, asin or atanh of an argument rounded onto or past 1) asks for more words.
 using FpFn = bool (*)(fp&, fp const&);
 enum Domain { AbsAtMostOne, AtLeastOne, AbsBelowOne };
 
