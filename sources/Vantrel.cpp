@@ -400,6 +400,21 @@ REALobject signedFp(REALobject x, Through const& fn, Sign need) {
     return throughFp(x, fn);
 }
 
+// r := atan2(y, x) to P digits; false when an operand is beyond fp's reach or past the
+// extra words.
+bool atan2ToDigits(DecData& r, DecData const& y, DecData const& x) {
+    Trial t;
+    t.factor = factorBits(std::max(std::fabs(double(x.exponent)), std::fabs(double(y.exponent))));
+    bool zero = isZero(y) && compareDecToDec(x, DecData()) >= 0;  // pi for x < 0
+    return toDigits(r, t, 2, atan2Scale, [&](Trial& w) {
+        myFree(w.z);
+        if (!DecToRR(w.x, x) || !DecToRR(w.y, y)) return Got::Refused;
+        if (zero) return Got::Exact;
+        atan2(w.z, w.y, w.x);
+        return Got::Value;
+    });
+}
+
 // A power's operand: a Decimal, a Double (as fp reads it: NaN and infinities as 0), or an
 // Integer exponent, which takes fp's integer power.
 struct PowOperand {
@@ -434,12 +449,12 @@ bool powToDigits(DecData& r, PowOperand const& x, PowOperand const& y) {
         t.cond = sumBits(0, bitsOf(y) + sumBits(0, std::log2((std::fabs(bitsOf(x)) + 2) * 0.6931471805599453)));
     return toDigits(r, t, t.cond, powScale, [&](Trial& w) {
         myFree(w.z);
+        if (!load(w.x, x) || (!y.integer && !load(w.y, y))) return Got::Refused;
         if (zero) return Got::Exact;
         if (one) {
             init(w.z, 1);
             return Got::Exact;
         }
-        if (!load(w.x, x) || (!y.integer && !load(w.y, y))) return Got::Refused;
         bool ok = y.integer ? pow(w.z, w.x, static_cast<int>(y.v)) : pow(w.z, w.x, w.y);
         return ok ? Got::Value : Got::Refused;
     });
@@ -651,19 +666,7 @@ REALobject ATan2Dec(REALobject y, REALobject x) {
     }
     REALobject r = newDec();
     if (r == nullptr) return nullptr;
-    DecData const &b = dec(y), &a = dec(x);
-    Trial t;
-    t.factor = factorBits(std::max(std::abs(double(a.exponent)), std::abs(double(b.exponent))));
-    // atan2(0, x) is 0 for x >= 0 (and pi for x < 0)
-    bool zero = isZero(b) && compareDecToDec(a, DecData()) >= 0;
-    bool ok = toDigits(dec(r), t, 2, atan2Scale, [&](Trial& w) {
-        myFree(w.z);
-        if (zero) return Got::Exact;
-        if (!DecToRR(w.x, a) || !DecToRR(w.y, b)) return Got::Refused;
-        atan2(w.z, w.y, w.x);
-        return Got::Value;
-    });
-    return refusedUnless(ok, r);
+    return refusedUnless(atan2ToDigits(dec(r), dec(y), dec(x)), r);
 }
 
 REALobject PowD_Dec(double x, REALobject y) {
