@@ -72,7 +72,9 @@ Object dec(std::string const& t) { return construct("Decimal", "Constructor(inpu
     mpfr_set_str(g.get(), got.c_str(), 10, MPFR_RNDN);
     form.f ? form.f(w.get(), x.get(), MPFR_RNDN)
     : f == ATan2 ? mpfr_atan2(w.get(), x.get(), y.get(), MPFR_RNDN) : mpfr_pow(w.get(), x.get(), y.get(), MPFR_RNDN);
-    if (mpfr_zero_p(w.get()) && mpfr_zero_p(g.get())) return ::testing::AssertionSuccess();
+    // (e^(10^9) passes MPFR's exponent range in the 32-bit build: judged in the 64-bit one)
+    if ((mpfr_zero_p(w.get()) && mpfr_zero_p(g.get())) || (mpfr_inf_p(w.get()) && sizeof(long) == 4))
+        return ::testing::AssertionSuccess();
     // |got - f| in units of the p-th digit of f
     mpfr_abs(u.get(), w.get(), MPFR_RNDN);
     mpfr_log10(u.get(), u.get(), MPFR_RNDD);
@@ -112,7 +114,7 @@ TEST(HostDigits, EveryFunctionAndPowerRoundedToTheDigitsAsked) {
         for (int f = Sqrt; f <= PowRight; ++f)
             for (int i = 0; i < 6; ++i) {
                 bool neg = g() % 2 && f != Sqrt && f != Log && f != ACosh, near = g() % 3 == 0;
-                std::size_t n = 1 + g() % std::size_t(p + 6), k = 1 + g() % 40;
+                std::size_t n = 1 + std::size_t(g() % std::uint64_t(p + 6)), k = 1 + std::size_t(g() % 40);
                 std::string a = randomText(g, n, long(g() % 61) - 30, neg), b = randomText(g, n, long(g() % 21) - 10, g() % 2);
                 std::string nines = (neg ? "-0." : "0.") + std::string(k, '9') + std::to_string(g() % 999);
                 std::string above = "1." + std::string(k, '0') + std::to_string(g() % 999 + 1);
