@@ -4,13 +4,18 @@
 // and raised exceptions.
 #include "Vantrel.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <limits>
 
 #include "PluginMain.h"
+#include "fpConv.h"
 #include "fpFuncs.h"
+#include "fpMath.h"
 #include "mbConv.h"
+#include "mbMath.h"
 
 REALstring nullString = nullptr;
 
@@ -126,12 +131,20 @@ REALobject withInteger(REALobject self, HostInteger x, DecOp op, Order order, Ze
     return combine(self, t, op, order, divisorIsZero(test, order, dec(self), t));
 }
 
-// ---- powers: a failed power returns its result object, holding 0
-
-REALobject powResult(REALobject r, bool ok) {
-    if (!ok) raise(kBadEntryNumber);
-    return r;
-}
+// ---- module functions through fp, to the digits asked for
+//
+// The fp functions keep about one word less than they work with, and lose more where they
+// reduce a large argument or cancel. So each call runs at W words above blockPrec (a guard
+// word and what the argument's size costs up front), bounds its error as
+//     |z - f| <= 2^(-32 (W - 1)) (2^kModelBits + 4 |e| + 8) S,
+// e the operands' largest decimal exponent (DecToRR forms 10^|e| by powering), S the
+// function's error scale (|f| + |x f'|, plus 1 where the algorithm ends in a logarithm),
+// and runs again with the words still missing while the bound leaves the P-th digit open
+// (Ziv's strategy). A bound that straddles a rounding boundary runs once more two words
+// up; if it still does, the value is taken for the midpoint it all but is and rounded away
+// from zero. Results are thus rounded correctly, whatever ran before, but for values
+// within the bound of a midpoint. A call needing more than kExtraWords above blockPrec
+// is refused.
 
 // Zero to a negative power divides by zero; the fp powers would give 0 for any zero
 // base. The power fails before it is computed, its result object holding 0.
@@ -141,72 +154,361 @@ bool zeroToNegative(bool baseZero, bool exponentNegative) {
     return true;
 }
 
-// ---- module functions through fp
-
-// An fp function with whether it wrote its target: beyond the exponential's range
-// exp, sinh and cosh leave it unchanged, which must not read as 0.
+// An fp function and whether it ran: not beyond the exponential's range, where exp, sinh
+// and cosh leave their target unchanged. Elsewhere a target left at 0 (tan where the cosine
+// came out 0, asin or atanh of an argument rounded onto or past 1) asks for more words.
 using FpFn = bool (*)(fp&, fp const&);
 enum Domain { AbsAtMostOne, AtLeastOne, AbsBelowOne };
 
-bool inside(fp const& a, Domain d) {
+constexpr double kLog2Of10 = 3.321928094887362;
+constexpr double kModelBits = 10;    // the fp functions' bound, with room, in units of W - 1 words
+constexpr double kMarginBits = 12;   // how far below the P-th digit a first trial aims
+constexpr int kTailDigits = 8;       // digits written past the P-th to see the rounding
+constexpr uint32 kBillion = 1000000000u;
+constexpr int64 kExtraWords = 384;   // words above blockPrec that a call may take
+
+// 1 or -1 as a decimal.
+DecData const& unit(bool negative) {
+    static DecData one, minusOne;
+    if (one.mantissa.length == 0) {
+        one.mantissa = 1;
+        minusOne.mantissa = -1;
+    }
+    return negative ? minusOne : one;
+}
+
+// The domain tests are exact, on the decimal itself.
+bool inside(DecData const& x, Domain d) {
+    int hi = compareDecToDec(x, unit(false)), lo = compareDecToDec(x, unit(true));
     switch (d) {
-        case AbsAtMostOne: return !(a > 1.0) && !(a < -1.0);
-        case AtLeastOne: return !(a < 1.0);
-        case AbsBelowOne: return a < 1.0 && a > -1.0;
+        case AbsAtMostOne: return hi <= 0 && lo >= 0;
+        case AtLeastOne: return hi >= 0;
+        case AbsBelowOne: return hi < 0 && lo > 0;
     }
     return false;
 }
 
-// r = f(a) brought back to decimal; an argument beyond fp's reach is refused.
-REALobject throughFp(REALobject r, fp const& a, bool argumentOk, FpFn f) {
-    fp z;
-    bool done = argumentOk && f(z, a);
-    RRtoDec(dec(r), z);
-    return refusedUnless(done, r);
+bool isZero(DecData const& x) { return effLen(x.mantissa) == 0; }
+
+// log2(2^a + 2^b).
+double sumBits(double a, double b) {
+    double hi = a > b ? a : b, lo = a > b ? b : a;
+    return hi == -HUGE_VAL ? hi : hi + std::log2(1.0 + std::exp2(lo - hi));
+}
+// log2 |v| rounded up; -inf for zero.
+double bitsOf(fp const& v) { return v.mantissa.length == 0 ? -HUGE_VAL : Lg2(v) + 1.0; }
+double bitsOf(DecData const& d) {
+    return isZero(d) ? -HUGE_VAL : NumBits(d.mantissa) + double(d.exponent) * kLog2Of10;
+}
+// log2 of the bound's factor for operands of decimal exponent up to |e|.
+double factorBits(double e) { return std::log2(std::exp2(kModelBits) + 4.0 * std::fabs(e) + 8.0); }
+
+// One evaluation: the operands at the working precision and the result.
+struct Trial {
+    fp x, y, z;
+    int64 words = 0;
+    double factor = 0;     // factorBits of the operands
+    double cond = 0;       // log2 of S / |f| where the operands alone bound it (powers)
+    bool atEnd = false;    // |x| = 1 exactly: no root term at the domain's end
+    double bound() const { return factor - 32.0 * double(words - 1); }  // log2 of the error per unit of S
+};
+using Scale = double (*)(Trial const&);  // log2 of S; +inf when this precision cannot tell
+enum class Got { Value, Exact, Refused };
+
+// log2 of a lower bound on 1 - |x| (above: x - 1): -inf while the working precision cannot
+// tell it from 0, +inf at |x| = 1 exactly, where the argument carries no error.
+double gapBits(Trial const& t, bool above) {
+    if (t.atEnd) return HUGE_VAL;
+    fp one, a, d;
+    init(one, 1);
+    a = t.x;
+    if (a.mantissa.length < 0) a.mantissa.length = -a.mantissa.length;
+    above ? sub(d, a, one) : sub(d, one, a);
+    if (d.mantissa.length <= 0) return -HUGE_VAL;
+    double lg = Lg2(d);
+    return lg > t.bound() + 1 ? lg - 1 : -HUGE_VAL;
 }
 
-REALobject plainFp(REALobject x, FpFn f) {
+double sqrtScale(Trial const& t) { return bitsOf(t.z) + 1; }              // |f| + |f| / 2
+double logScale(Trial const& t) { return sumBits(bitsOf(t.z), 1); }       // |f| + 1, and 1 - x's word
+double expScale(Trial const& t) { return bitsOf(t.z) + sumBits(0, bitsOf(t.x)); }  // |f| (1 + |x|)
+double sinScale(Trial const& t) { return sumBits(bitsOf(t.z), bitsOf(t.x)); }      // |f| + |x|
+// tan = sin / cos, each good to its value plus |x|: |f| (2 + |x| (1/|sin| + 1/|cos|)).
+double tanScale(Trial const& t) {
+    double z = bitsOf(t.z), secant = 0.5 * sumBits(0, 2 * z);
+    return sumBits(z + 1, bitsOf(t.x) + secant + sumBits(0, z));
+}
+// |x| / sqrt(1 - x^2), where 1 - x^2 >= 1 - |x|.
+double arcScale(Trial const& t) { return sumBits(bitsOf(t.z), bitsOf(t.x) - 0.5 * gapBits(t, false)); }
+double atanScale(Trial const& t) { return bitsOf(t.z) + 1; }    // |x| / (1 + x^2) <= |atan x|
+double atan2Scale(Trial const& t) { return bitsOf(t.z) + 2; }   // both operands' terms <= 2 |f|
+double sinhScale(Trial const& t) {                               // |x| cosh x, cosh = sqrt(1 + sinh^2)
+    double z = bitsOf(t.z);
+    return sumBits(z, bitsOf(t.x) + 0.5 * sumBits(0, 2 * z));
+}
+// |x| / sqrt(1 + x^2) <= min(|x|, 1); from 1/16 on (past 0.1) a logarithm.
+double asinhScale(Trial const& t) { return sumBits(bitsOf(t.z), Lg2(t.x) >= -4 ? 1 : bitsOf(t.x)); }
+// 1 + x / sqrt(x^2 - 1), the quotient below sqrt(2 max(1, 1 / (x - 1))).
+double acoshScale(Trial const& t) {
+    return sumBits(bitsOf(t.z), sumBits(1, 0.5 * (1 + std::max(0.0, -gapBits(t, true)))));
+}
+// |x| / (1 - x^2): below 4|x|/3 under 1/2, else below 1 / (1 - |x|); from 1/16 on a logarithm.
+double atanhScale(Trial const& t) {
+    double slope = Lg2(t.x) < -1 ? bitsOf(t.x) + 0.5 : -gapBits(t, false);
+    double s = sumBits(bitsOf(t.z), slope);
+    return Lg2(t.x) >= -4 ? sumBits(s, 1) : s;
+}
+double powScale(Trial const& t) { return bitsOf(t.z) + t.cond; }
+
+// blockPrec at the working words for one trial, put back on every path.
+class WorkingWords {
+public:
+    explicit WorkingWords(int64 words) : saved_(blockPrec) {
+        blockPrec = static_cast<int32>(std::min<int64>(words, std::numeric_limits<int32>::max()));
+    }
+    ~WorkingWords() { blockPrec = saved_; }
+    WorkingWords(WorkingWords const&) = delete;
+    WorkingWords& operator=(WorkingWords const&) = delete;
+
+private:
+    int32 saved_;
+};
+
+// Decimal digits of |m| (1 for 0).
+int64 digitCount(mb const& m) {
+    static mb t;
+    equate(t, m);
+    int64 n = 1;
+    for (; effLen(t) > 1 || (effLen(t) == 1 && t.blocks[0] >= kBillion); n += 9) mbShortDiv(t, t, kBillion);
+    for (uint32 v = effLen(t) == 0 ? 0 : t.blocks[0]; v >= 10; v /= 10) ++n;
+    return n;
+}
+
+// r := z to `digits` significant digits, half away from zero, when every value within
+// 2^bound of z rounds alike; false when a rounding boundary lies that near, unless
+// `settle`: then the boundary is taken for the value, and a midpoint rounds away from zero.
+bool roundTo(DecData& r, fp const& z, double bound, int64 digits, bool settle) {
+    static mb m, q;
+    int e10 = 0;
+    fpToDecimal(e10, m, z, static_cast<int>(digits + kTailDigits));
+    bool negative = m.length < 0;
+    int64 k = digitCount(m) - digits, exponent = e10;  // k <= kTailDigits + 1 digits to drop
+    if (k <= 0) {
+        equate(q, m);
+    } else {
+        uint32 p10 = 1;
+        for (int64 i = 0; i < k; ++i) p10 *= 10;
+        double tail = double(mbShortDiv(q, m, p10)), half = p10 / 2;
+        // In units of the last digit: the bound, and the conversion's own error (a unit of
+        // its last place when no zeros were dropped).
+        double slack = std::exp2(bound - e10 * kLog2Of10) + 2 * std::pow(10.0, double(k) - kTailDigits);
+        bool open = std::fabs(tail - half) <= 2 * slack;
+        if (open && !settle) return false;
+        q.length = absLen(q.length);
+        if (open || tail >= half) add(q, q, 1);
+        exponent += k;
+        for (int t; effLen(q) != 0 && (t = mbShortDiv(m, q, 10u)) == 0; ++exponent) equate(q, m);
+        if (negative) q.length = -q.length;
+    }
+    myFree(r);
+    r.mantissa = q;
+    r.exponent = static_cast<int32>(exponent);
+    return true;
+}
+
+// r := the result of `run` to P digits, by trials at rising working precision. false when
+// refused (by run, or past kExtraWords); r is then untouched.
+template <class Run>
+bool toDigits(DecData& r, Trial& t, double upFront, Scale scale, Run run) {
+    int64 digits = globalBitPrecision / 4;
+    int64 base = blockPrec < 1 ? 1 : blockPrec;
+    int64 limit = base + kExtraWords;
+    if (digits <= 0) {  // no digit asked for: one trial for the refusals, then 0
+        t.words = base + 1;
+        WorkingWords at(t.words);
+        if (run(t) == Got::Refused) return false;
+        myFree(r);
+        return true;
+    }
+    // The bound must stay this many bits below |z| for the P-th digit (a unit there is
+    // above |f| 10^-P; a fifth of it leaves the rounding within one unit).
+    double below = double(digits) * kLog2Of10 + 2.33;
+    t.words = std::max(base + 1, int64(std::ceil((below + kMarginBits + t.factor + upFront) / 32)) + 1);
+    bool retried = false;
+    for (;;) {
+        if (t.words > limit) return false;
+        WorkingWords at(t.words);
+        Got got = run(t);
+        if (got == Got::Refused) return false;
+        if (got == Got::Exact && t.z.mantissa.length == 0) {
+            myFree(r);
+            return true;
+        }
+        double lz = t.z.mantissa.length == 0 ? -HUGE_VAL : double(Lg2(t.z));
+        double bound = got == Got::Exact ? -HUGE_VAL : t.bound() + scale(t);
+        if (!(bound < lz - 2)) {
+            // Not even |f| is known (a zero or unwritten z, a gap not seen): twice the extra
+            // words, the last trial at the limit.
+            if (t.words >= limit) return false;
+            t.words = std::min(limit, t.words + std::max<int64>(4, t.words - base));
+            continue;
+        }
+        double room = lz - below - bound;
+        if (room < 0) {
+            // The words missing, with the margin where the limit leaves room for it.
+            if (t.words + int64(std::ceil(-room / 32)) > limit) return false;
+            t.words = std::min(limit, t.words + int64(std::ceil((kMarginBits - room) / 32)));
+            continue;
+        }
+        if (roundTo(r, t.z, bound, digits, retried || t.words + 2 > limit)) return true;
+        retried = true;
+        t.words += 2;
+    }
+}
+
+// How one function through fp goes to P digits.
+enum class ZeroAt { Nowhere, Zero, One };  // where f is exactly 0
+struct Through {
+    FpFn f;
+    Scale scale;
+    ZeroAt zero;
+    bool reduces;  // a large |x| costs log2 |x| bits: sin, cos, tan, exp and the hyperbolic ones
+};
+
+// r := f(x) to P digits; false when refused (beyond fp's reach or the exponential's
+// range, or past the extra words).
+bool unaryToDigits(DecData& r, DecData const& x, Through const& fn) {
+    bool one = compareDecToDec(x, unit(false)) == 0;
+    bool exact = fn.zero == ZeroAt::Zero ? isZero(x) : fn.zero == ZeroAt::One && one;
+    Trial t;
+    t.factor = factorBits(x.exponent);
+    t.atEnd = one || compareDecToDec(x, unit(true)) == 0;
+    double upFront = 1 + (fn.reduces ? std::max(0.0, bitsOf(x)) : 0.0);
+    return toDigits(r, t, upFront, fn.scale, [&](Trial& w) {
+        myFree(w.z);
+        if (exact) return Got::Exact;
+        if (!DecToRR(w.x, x)) return Got::Refused;
+        return fn.f(w.z, w.x) ? Got::Value : Got::Refused;
+    });
+}
+
+REALobject throughFp(REALobject x, Through const& fn) {
+    REALobject r = newDec();
+    if (r == nullptr) return nullptr;
+    return refusedUnless(unaryToDigits(dec(r), dec(x), fn), r);
+}
+
+REALobject plainFp(REALobject x, Through const& fn) {
     if (x == nullptr) {
         raise(kNilObject);
         return nullptr;
     }
-    REALobject r = newDec();
-    if (r == nullptr) return nullptr;
-    fp a;
-    bool ok = DecToRR(a, dec(x));
-    return throughFp(r, a, ok, f);
+    return throughFp(x, fn);
 }
 
 // The domain test comes before the result object; outside it the argument is returned.
-REALobject domainFp(REALobject x, FpFn f, Domain d) {
+REALobject domainFp(REALobject x, Through const& fn, Domain d) {
     if (x == nullptr) {
         raise(kNilObject);
         return nullptr;
     }
     fp a;
-    if (!DecToRR(a, dec(x)) || !inside(a, d)) {
+    if (!DecToRR(a, dec(x)) || !inside(dec(x), d)) {
         raise(kBadEntryNumber);
         return x;
     }
-    REALobject r = newDec();
-    if (r == nullptr) return nullptr;
-    return throughFp(r, a, true, f);
+    return throughFp(x, fn);
 }
 
 enum Sign { NotNegative, Positive };
 
 // Sqrt and Log: a sign test on the mantissa, the argument returned when it fails.
-REALobject signedFp(REALobject x, FpFn f, Sign need) {
+REALobject signedFp(REALobject x, Through const& fn, Sign need) {
     int32 len = dec(x).mantissa.length;
     if (len < 0 || (need == Positive && len == 0)) {
         raise(kNegativeNumber);
         return x;
     }
-    REALobject r = newDec();
+    return throughFp(x, fn);
+}
+
+// r := atan2(y, x) to P digits; false when an operand is beyond fp's reach or past the
+// extra words.
+bool atan2ToDigits(DecData& r, DecData const& y, DecData const& x) {
+    Trial t;
+    t.factor = factorBits(std::max(std::fabs(double(x.exponent)), std::fabs(double(y.exponent))));
+    bool zero = isZero(y) && compareDecToDec(x, DecData()) >= 0;  // pi for x < 0
+    return toDigits(r, t, 2, atan2Scale, [&](Trial& w) {
+        myFree(w.z);
+        if (!DecToRR(w.x, x) || !DecToRR(w.y, y)) return Got::Refused;
+        if (zero) return Got::Exact;
+        atan2(w.z, w.y, w.x);
+        return Got::Value;
+    });
+}
+
+// A power's operand: a Decimal, a Double (as fp reads it: NaN and infinities as 0), or an
+// Integer exponent, which takes fp's integer power.
+struct PowOperand {
+    DecData const* d;
+    double v;
+    bool integer;
+};
+PowOperand operand(DecData const& d) { return {&d, 0, false}; }
+PowOperand operand(double v) { return {nullptr, std::isfinite(v) ? v : 0.0, false}; }
+PowOperand integerExponent(std::int32_t n) { return {nullptr, double(n), true}; }
+
+bool isZero(PowOperand const& o) { return o.d ? isZero(*o.d) : o.v == 0; }
+bool isOne(PowOperand const& o) { return o.d ? compareDecToDec(*o.d, unit(false)) == 0 : o.v == 1; }
+double bitsOf(PowOperand const& o) { return o.d ? bitsOf(*o.d) : std::log2(std::fabs(o.v)); }
+// A Double enters through its 18-digit text, whose exponent stays within 340.
+double exponentOf(PowOperand const& o) { return o.d ? double(o.d->exponent) : o.integer ? 0 : 340; }
+bool load(fp& a, PowOperand const& o) {
+    if (o.d) return DecToRR(a, *o.d);
+    equate(a, o.v);
+    return true;
+}
+
+// r := x^y to P digits; false when the fp power refuses (a negative base with a fractional
+// exponent, a result out of range), an operand is beyond fp's reach, or past the extra words.
+bool powToDigits(DecData& r, PowOperand const& x, PowOperand const& y) {
+    Trial t;
+    t.factor = factorBits(std::max(std::fabs(exponentOf(x)), std::fabs(exponentOf(y))));
+    // The integer power gives 0 for a zero base, 0^0 too; the others give 1 there.
+    bool zero = isZero(x) && (!isZero(y) || y.integer), one = !zero && (isZero(y) || isOne(x));
+    // |x^y| (1 + |y| + |y ln x|), |ln x| <= (|log2 x| + 2) ln 2: the exponent's error, the
+    // base's, and the reduction of y ln x in the exponential.
+    if (!zero && !one)
+        t.cond = sumBits(0, bitsOf(y) + sumBits(0, std::log2((std::fabs(bitsOf(x)) + 2) * 0.6931471805599453)));
+    return toDigits(r, t, t.cond, powScale, [&](Trial& w) {
+        myFree(w.z);
+        if (!load(w.x, x) || (!y.integer && !load(w.y, y))) return Got::Refused;
+        if (zero) return Got::Exact;
+        if (one) {
+            init(w.z, 1);
+            return Got::Exact;
+        }
+        bool ok = y.integer ? pow(w.z, w.x, static_cast<int>(y.v)) : pow(w.z, w.x, w.y);
+        return ok ? Got::Value : Got::Refused;
+    });
+}
+
+// Past the digits fp reaches in reasonable time the decimal layer's power gives what it
+// can exactly (a whole exponent of a Decimal base) and refuses the rest.
+bool exactOnly(DecData& r, PowOperand const& x, PowOperand const& y) {
+    if (!x.d) return pow(r, x.v, *y.d);
+    if (y.d) return pow(r, *x.d, *y.d);
+    return y.integer ? pow(r, *x.d, static_cast<int>(y.v)) : pow(r, *x.d, y.v);
+}
+
+bool isNegative(PowOperand const& o) { return o.d ? o.d->mantissa.length < 0 : o.v < 0; }
+
+REALobject powerOf(REALobject r, PowOperand const& x, PowOperand const& y) {
     if (r == nullptr) return nullptr;
-    fp a;
-    bool ok = DecToRR(a, dec(x));
-    return throughFp(r, a, ok, f);
+    if (zeroToNegative(isZero(x), isNegative(y))) return r;
+    bool ok = fpWorkFits() ? powToDigits(dec(r), x, y) : exactOnly(dec(r), x, y);
+    if (!ok) raise(kBadEntryNumber);
+    return r;
 }
 
 template <void (*F)(fp&, fp const&)>
@@ -222,21 +524,21 @@ bool inExpRange(fp& z, fp const& a) {
     return true;
 }
 
-FpFn const sqrtFp = always<sqrt>;
-FpFn const logFp = always<log>;
-FpFn const expFp = inExpRange<exp>;
-FpFn const sinFp = always<sin>;
-FpFn const cosFp = always<cos>;
-FpFn const tanFp = always<tan>;
-FpFn const asinFp = always<asin>;
-FpFn const acosFp = always<acos>;
-FpFn const atanFp = always<atan>;
-FpFn const sinhFp = inExpRange<sinh>;
-FpFn const coshFp = inExpRange<cosh>;
-FpFn const tanhFp = always<tanh>;
-FpFn const asinhFp = always<asinh>;
-FpFn const acoshFp = always<acosh>;
-FpFn const atanhFp = always<atanh>;
+Through const sqrtFp{always<sqrt>, sqrtScale, ZeroAt::Zero, false};
+Through const logFp{always<log>, logScale, ZeroAt::One, false};
+Through const expFp{inExpRange<exp>, expScale, ZeroAt::Nowhere, true};
+Through const sinFp{always<sin>, sinScale, ZeroAt::Zero, true};
+Through const cosFp{always<cos>, sinScale, ZeroAt::Nowhere, true};
+Through const tanFp{always<tan>, tanScale, ZeroAt::Zero, true};
+Through const asinFp{always<asin>, arcScale, ZeroAt::Zero, false};
+Through const acosFp{always<acos>, arcScale, ZeroAt::One, false};
+Through const atanFp{always<atan>, atanScale, ZeroAt::Zero, false};
+Through const sinhFp{inExpRange<sinh>, sinhScale, ZeroAt::Zero, true};
+Through const coshFp{inExpRange<cosh>, expScale, ZeroAt::Nowhere, true};
+Through const tanhFp{always<tanh>, expScale, ZeroAt::Zero, true};
+Through const asinhFp{always<asinh>, asinhScale, ZeroAt::Zero, false};
+Through const acoshFp{always<acosh>, acoshScale, ZeroAt::One, false};
+Through const atanhFp{always<atanh>, atanhScale, ZeroAt::Zero, false};
 
 template <class F>
 HostFunction fn(F f) {
@@ -339,37 +641,25 @@ REALobject DivI_Dec(REALobject self, HostInteger x) { return withInteger(self, x
 
 REALobject PowDec_Dec(REALobject self, REALobject x) {
     if (x == nullptr || self == nullptr) return self;
-    REALobject r = newDec();
-    if (r == nullptr) return nullptr;
-    if (zeroToNegative(dec(self).mantissa.length == 0, dec(x).mantissa.length < 0)) return r;
-    return powResult(r, pow(dec(r), dec(self), dec(x)));
+    return powerOf(newDec(), operand(dec(self)), operand(dec(x)));
 }
 REALobject PowDec_D(REALobject self, double y) {
     if (self == nullptr || !finiteDouble(y)) return nullptr;
-    REALobject r = newDec();
-    if (r == nullptr) return nullptr;
-    if (zeroToNegative(dec(self).mantissa.length == 0, y < 0)) return r;
-    return powResult(r, pow(dec(r), dec(self), y));
+    return powerOf(newDec(), operand(dec(self)), operand(y));
 }
 REALobject PowDec_INT32(REALobject self, HostInteger y) {
     if (self == nullptr) return nullptr;
-    REALobject r = newDec();
-    if (r == nullptr) return nullptr;
-    if (zeroToNegative(dec(self).mantissa.length == 0, y < 0)) return r;
     if (y != lowHalf(y)) {
         // Beyond 32 bits the exponent takes the path of a Decimal exponent.
         DecData e;
         readInteger(e, y);
-        return powResult(r, pow(dec(r), dec(self), e));
+        return powerOf(newDec(), operand(dec(self)), operand(e));
     }
-    return powResult(r, pow(dec(r), dec(self), static_cast<int>(y)));
+    return powerOf(newDec(), operand(dec(self)), integerExponent(lowHalf(y)));
 }
 REALobject PowD_Dec2(REALobject self, double x) {
     if (self == nullptr || !finiteDouble(x)) return nullptr;
-    REALobject r = newDec();
-    if (r == nullptr) return nullptr;
-    if (zeroToNegative(x == 0.0, dec(self).mantissa.length < 0)) return r;
-    return powResult(r, pow(dec(r), x, dec(self)));
+    return powerOf(newDec(), operand(x), operand(dec(self)));
 }
 
 std::int32_t CompareDec_Dec(REALobject self, REALobject x) {
@@ -429,22 +719,12 @@ REALobject ATan2Dec(REALobject y, REALobject x) {
     }
     REALobject r = newDec();
     if (r == nullptr) return nullptr;
-    fp a, b, z;
-    bool ok = DecToRR(a, dec(x)) && DecToRR(b, dec(y));
-    if (ok) atan2(z, b, a);
-    RRtoDec(dec(r), z);
-    return refusedUnless(ok, r);
+    return refusedUnless(atan2ToDigits(dec(r), dec(y), dec(x)), r);
 }
 
 REALobject PowD_Dec(double x, REALobject y) {
     if (y == nullptr || !finiteDouble(x)) return nullptr;
-    REALobject r = newDec();
-    if (r == nullptr) return nullptr;
-    if (zeroToNegative(x == 0.0, dec(y).mantissa.length < 0)) return r;
-    fp a, z;
-    bool ok = DecToRR(a, dec(y)) && pow(z, x, a);
-    RRtoDec(dec(r), z);
-    return powResult(r, ok);
+    return powerOf(newDec(), operand(x), operand(dec(y)));
 }
 
 REALobject convertCurrToDec(HostCurrency c) {
