@@ -1,10 +1,19 @@
 // A hand-written lexer and recursive-descent parser; precedence from loosest to tightest:
 // comparisons, + -, * /, unary -, ^ (left-associative), then calls, members and parentheses.
+// Chains at one level are read in loops; only nesting recurses, and it is bounded.
 #include "Parser.h"
 
 #include <cctype>
 #include <charconv>
+#include <initializer_list>
 #include <system_error>
+
+// Kept out of the recursive functions, whose frames stay small that way.
+#if defined(__GNUC__)
+#define VCLI_OUT_OF_LINE __attribute__((noinline))
+#else
+#define VCLI_OUT_OF_LINE
+#endif
 
 namespace vcli {
 
@@ -23,6 +32,7 @@ struct Token {
 };
 
 [[noreturn]] void fail(std::string const& message) { throw SyntaxError(message); }
+[[noreturn]] void fail(char const* message) { throw SyntaxError(message); }
 
 Token number(std::string const& s, std::size_t& i) {
     std::size_t start = i;
@@ -165,7 +175,7 @@ private:
         return true;
     }
     void expect(char const* p, char const* where) {
-        if (!accept(p)) fail(std::string("expected '") + p + "' " + where + ", found " + describe(peek()));
+        if (!accept(p)) failFound({"expected '", p, "' ", where});
     }
     static std::string describe(Token const& t) {
         switch (t.kind) {
@@ -178,13 +188,30 @@ private:
         }
         return "?";
     }
+    [[noreturn]] VCLI_OUT_OF_LINE void failFound(std::initializer_list<char const*> parts) const {
+        std::string m;
+        for (char const* p : parts) m += p;
+        fail(m + ", found " + describe(peek()));
+    }
+    [[noreturn]] static VCLI_OUT_OF_LINE void tooDeep() {
+        fail("more than " + std::to_string(kMaxNesting) + " nested levels of parentheses, arguments, CType or Currency");
+    }
     std::string name(char const* what) {
         if (peek().kind != Token::Kind::Name || isKeyword(peek().text))
-            fail(std::string("expected ") + what + ", found " + describe(peek()));
+            failFound({"expected ", what});
         return t_[pos_++].text;
     }
 
+    // Every nested expression starts here, so this bounds the parser's recursion and the
+    // evaluator's along with it.
     ExprPtr comparison() {
+        struct Level {
+            int& depth;
+            explicit Level(int& d) : depth(d) {
+                if (++depth > kMaxNesting) tooDeep();
+            }
+            ~Level() { --depth; }
+        } level(depth_);
         static const std::pair<char const*, Op> ops[] = {{"=", Op::Eq},  {"<>", Op::Ne}, {"<", Op::Lt},
                                                          {"<=", Op::Le}, {">", Op::Gt},  {">=", Op::Ge}};
         ExprPtr l = additive();
@@ -222,10 +249,15 @@ private:
         }
     }
     ExprPtr unary() {
-        if (!accept("-")) return power();
-        ExprPtr e = make(Expr::Tag::Unary);
-        e->op = Op::Neg;
-        e->operand = unary();
+        std::size_t minuses = 0;
+        while (accept("-")) ++minuses;
+        ExprPtr e = power();
+        for (; minuses > 0; --minuses) {
+            ExprPtr n = make(Expr::Tag::Unary);
+            n->op = Op::Neg;
+            n->operand = std::move(e);
+            e = std::move(n);
+        }
         return e;
     }
     ExprPtr power() {
@@ -288,9 +320,9 @@ private:
                 break;
             case Token::Kind::End: break;
         }
-        fail("expected a value, found " + describe(t));
+        failFound({"expected a value"});
     }
-    ExprPtr named() {
+    VCLI_OUT_OF_LINE ExprPtr named() {
         std::string word = t_[pos_++].text;
         if (sameName(word, "True") || sameName(word, "False")) {
             ExprPtr e = make(Expr::Tag::Boolean);
@@ -309,7 +341,7 @@ private:
             expect("(", "after CType");
             e->operand = comparison();
             expect(",", "between the value and the type of CType");
-            if (peek().kind != Token::Kind::Name) fail("expected a type name in CType, found " + describe(peek()));
+            if (peek().kind != Token::Kind::Name) failFound({"expected a type name in CType"});
             e->text = t_[pos_++].text;
             expect(")", "after the type of CType");
             return e;
@@ -329,9 +361,26 @@ private:
 
     std::vector<Token> t_;
     std::size_t pos_ = 0;
+    int depth_ = -1;  // the line's own expression is not nested
 };
 
 }  // namespace
+
+Expr::~Expr() {
+    std::vector<ExprPtr> pending;
+    auto detach = [&pending](Expr& e) {
+        if (e.operand) pending.push_back(std::move(e.operand));
+        if (e.right) pending.push_back(std::move(e.right));
+        for (ExprPtr& a : e.args)
+            if (a) pending.push_back(std::move(a));
+    };
+    detach(*this);
+    while (!pending.empty()) {
+        ExprPtr e = std::move(pending.back());
+        pending.pop_back();
+        detach(*e);
+    }  // e goes with no children left
+}
 
 bool sameName(std::string const& a, std::string const& b) {
     if (a.size() != b.size()) return false;
