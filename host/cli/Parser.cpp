@@ -22,6 +22,13 @@ namespace {
 bool isNameStart(char c) { return std::isalpha(static_cast<unsigned char>(c)) || c == '_'; }
 bool isNameChar(char c) { return std::isalnum(static_cast<unsigned char>(c)) || c == '_'; }
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
+// sameName without a string made of the keyword.
+bool isWord(std::string const& a, char const* b) {
+    std::size_t i = 0;
+    for (; i < a.size() && b[i] != '\0'; ++i)
+        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i]))) return false;
+    return i == a.size() && b[i] == '\0';
+}
 
 struct Token {
     enum class Kind { End, Integer, Double, String, Name, Punct };
@@ -322,40 +329,45 @@ private:
         }
         failFound({"expected a value"});
     }
+    // A name, a keyword's value, or the form a keyword starts; each form parses in a
+    // function of its own, so only its frame lies on the way to a nested expression.
     VCLI_OUT_OF_LINE ExprPtr named() {
-        std::string word = t_[pos_++].text;
-        if (sameName(word, "True") || sameName(word, "False")) {
+        std::string const& word = t_[pos_++].text;
+        if (isWord(word, "True") || isWord(word, "False")) {
             ExprPtr e = make(Expr::Tag::Boolean);
-            e->boolean = sameName(word, "True");
+            e->boolean = isWord(word, "True");
             return e;
         }
-        if (sameName(word, "Nil")) return make(Expr::Tag::Nil);
-        if (sameName(word, "New")) {
-            ExprPtr e = make(Expr::Tag::New);
-            e->text = name("a class name after New");
-            if (isPunct(0, "(")) e->args = arguments();
-            return e;
-        }
-        if (sameName(word, "CType")) {
-            ExprPtr e = make(Expr::Tag::Convert);
-            expect("(", "after CType");
-            e->operand = comparison();
-            expect(",", "between the value and the type of CType");
-            if (peek().kind != Token::Kind::Name) failFound({"expected a type name in CType"});
-            e->text = t_[pos_++].text;
-            expect(")", "after the type of CType");
-            return e;
-        }
-        if (sameName(word, "Currency")) {
-            ExprPtr e = make(Expr::Tag::Currency);
-            expect("(", "after Currency");
-            e->operand = comparison();
-            expect(")", "after the text of Currency");
-            return e;
-        }
+        if (isWord(word, "Nil")) return make(Expr::Tag::Nil);
+        if (isWord(word, "New")) return newForm();
+        if (isWord(word, "CType")) return convertForm();
+        if (isWord(word, "Currency")) return currencyForm();
         ExprPtr e = make(isPunct(0, "(") ? Expr::Tag::Call : Expr::Tag::Name);
         e->text = word;
         if (e->tag == Expr::Tag::Call) e->args = arguments();
+        return e;
+    }
+    VCLI_OUT_OF_LINE ExprPtr newForm() {
+        ExprPtr e = make(Expr::Tag::New);
+        e->text = name("a class name after New");
+        if (isPunct(0, "(")) e->args = arguments();
+        return e;
+    }
+    VCLI_OUT_OF_LINE ExprPtr convertForm() {
+        ExprPtr e = make(Expr::Tag::Convert);
+        expect("(", "after CType");
+        e->operand = comparison();
+        expect(",", "between the value and the type of CType");
+        if (peek().kind != Token::Kind::Name) failFound({"expected a type name in CType"});
+        e->text = t_[pos_++].text;
+        expect(")", "after the type of CType");
+        return e;
+    }
+    VCLI_OUT_OF_LINE ExprPtr currencyForm() {
+        ExprPtr e = make(Expr::Tag::Currency);
+        expect("(", "after Currency");
+        e->operand = comparison();
+        expect(")", "after the text of Currency");
         return e;
     }
 
