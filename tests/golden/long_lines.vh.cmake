@@ -1,6 +1,6 @@
 # Writes the script of golden.long_lines to SCRIPT: chains of any length at one level
 # evaluate; nesting beyond 256 levels is a line error. Made at test time, so the tree does
-# not hold half a megabyte of plus signs.
+# not hold a megabyte of operators.
 function(repeat text times out)
   string(REPEAT "${text}" ${times} s)
   set(${out} "${s}" PARENT_SCOPE)
