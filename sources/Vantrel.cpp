@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <limits>
+#include <utility>
 
 #include "PluginMain.h"
 #include "fpConv.h"
@@ -567,20 +568,31 @@ void DecConstructor(REALobject self) {
 void DecConstructor2(REALobject self, REALstring text) {
     if (self == nullptr) return;
     DecData& d = dec(self);
-    myFree(d);
     HostStringData data{};
-    if (!REALGetStringData(text, kEncodingUTF8, &data)) return;
+    if (!REALGetStringData(text, kEncodingUTF8, &data)) {
+        myFree(d);
+        return;
+    }
     std::uint32_t n = data.length;
     if (n == 0) {
         REALDisposeStringData(&data);
+        myFree(d);
         return;
     }
     char* copy = copyText(static_cast<char const*>(data.data), std::size_t{n});
     REALDisposeStringData(&data);
+    // Read into a temporary: a refused text leaves the object's value as it was, and the
+    // reader may have left part of a number behind.
+    DecData read;
     // A NUL inside the host's text would cut it short; such a text is no number.
-    bool ok = std::memchr(copy, '\0', n) == nullptr && getDec_Str(d, copy);
+    bool ok = std::memchr(copy, '\0', n) == nullptr && getDec_Str(read, copy);
     std::free(copy);
-    if (!ok) raise(kBadInput);
+    if (!ok) {
+        raise(kBadInput);
+        return;
+    }
+    d.mantissa = std::move(read.mantissa);
+    d.exponent = read.exponent;
 }
 
 void DecConstructor3(REALobject self, double x) {

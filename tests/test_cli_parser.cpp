@@ -97,6 +97,30 @@ TEST(CliParser, LineTable) {
     EXPECT_FALSE(sameName("Str", "Strs"));
 }
 
+// Chains of any length read and go without recursion (a recursive reader or destructor
+// would overflow the stack at this length); nesting is bounded.
+TEST(CliParser, LongChainsAndNesting) {
+    auto times = [](char const* s, std::size_t n) {
+        std::string r;
+        while (n-- > 0) r += s;
+        return r;
+    };
+    for (std::string const& line : {"1" + times("+1", 300000), times("-", 300000) + "1", "x" + times(".y", 300000),
+                                    "2" + times("^2", 300000) + times("*2", 300000)})
+        EXPECT_EQ(parseLine(line).tag, Statement::Tag::Evaluate);
+    std::string deep = times("(", kMaxNesting) + "-1" + times(")", kMaxNesting);
+    EXPECT_EQ(form(*parseLine(deep).expr), "(neg 1)");
+    for (std::string const& line : {"(" + deep + ")", "f(" + deep + ")", "x.f(" + deep + ")", "CType(" + deep + ", Double)",
+                                    "Currency(" + deep + ")", "New Decimal(" + deep + ")", times("-(", 300000)}) {
+        try {
+            parseLine(line);
+            ADD_FAILURE() << line.substr(0, 20);
+        } catch (SyntaxError const& e) {
+            EXPECT_NE(std::string(e.what()).find("more than 256 nested levels"), std::string::npos) << e.what();
+        }
+    }
+}
+
 TEST(CliPrinting, DoublesAndCurrency) {
     const std::pair<double, char const*> doubles[] = {
         {1500.0, "1500"}, {0.1, "0.1"}, {1e300, "1e+300"}, {-0.0, "-0"}, {0.5, "0.5"}, {1.0 / 3, "0.3333333333333333"},

@@ -512,6 +512,15 @@ TEST_F(Vantrel, ConstructorsLifetimeTextsAndCurrency) {
             EXPECT_EQ(decStr(o), "0e0");
         }
     }
+    // A refused text leaves the value as it was, whatever part of it the reader had read.
+    for (char const* before : {"7", "-2.5", "0", "123456789012345678901234567890e-40"})
+        for (std::string const& bad : {std::string("1.5e"), std::string("-1.50e"), std::string("1e5x"),
+                                       std::string("12\0" "34", 5), std::string("1e99999999999"), std::string(200001, '9')}) {
+            Object o = decimal(before);
+            std::string was = decStr(o);
+            EXPECT_EQ(method(o, kDecls[1], {str(bad)}).exception(), "DecBadInputException") << bad.substr(0, 20);
+            EXPECT_EQ(decStr(o), was) << before << " " << bad.substr(0, 20);
+        }
     EXPECT_EQ(decStr(construct("Decimal", kDecls[1], {nilString()})), "0e0");
     EXPECT_EQ(decStr(construct("Decimal", kDecls[0], {})), "0e0");
     EXPECT_EQ(decStr(construct("Decimal", kDecls[2], {dbl(0.1)})), "1e-1");

@@ -87,7 +87,8 @@ step_win() {
   run_ctest build-win
 }
 
-# Each text reader under libFuzzer (clang, ASan + UBSan) for a bounded time from its seed corpus.
+# Each text reader and vantrel-host's lines under libFuzzer (clang, ASan + UBSan) for a bounded
+# time from its seed corpus.
 step_fuzz() {
   bash tools/fuzz.sh "${FUZZ_SECONDS:-20}"
 }

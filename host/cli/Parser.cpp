@@ -1,10 +1,19 @@
 // A hand-written lexer and recursive-descent parser; precedence from loosest to tightest:
 // comparisons, + -, * /, unary -, ^ (left-associative), then calls, members and parentheses.
+// Chains at one level are read in loops; only nesting recurses, and it is bounded.
 #include "Parser.h"
 
 #include <cctype>
 #include <charconv>
+#include <initializer_list>
 #include <system_error>
+
+// Kept out of the recursive functions, whose frames stay small that way.
+#if defined(__GNUC__)
+#define VCLI_OUT_OF_LINE __attribute__((noinline))
+#else
+#define VCLI_OUT_OF_LINE
+#endif
 
 namespace vcli {
 
@@ -13,6 +22,13 @@ namespace {
 bool isNameStart(char c) { return std::isalpha(static_cast<unsigned char>(c)) || c == '_'; }
 bool isNameChar(char c) { return std::isalnum(static_cast<unsigned char>(c)) || c == '_'; }
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
+// sameName without a string made of the keyword.
+bool isWord(std::string const& a, char const* b) {
+    std::size_t i = 0;
+    for (; i < a.size() && b[i] != '\0'; ++i)
+        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i]))) return false;
+    return i == a.size() && b[i] == '\0';
+}
 
 struct Token {
     enum class Kind { End, Integer, Double, String, Name, Punct };
@@ -23,6 +39,7 @@ struct Token {
 };
 
 [[noreturn]] void fail(std::string const& message) { throw SyntaxError(message); }
+[[noreturn]] void fail(char const* message) { throw SyntaxError(message); }
 
 Token number(std::string const& s, std::size_t& i) {
     std::size_t start = i;
@@ -165,7 +182,7 @@ private:
         return true;
     }
     void expect(char const* p, char const* where) {
-        if (!accept(p)) fail(std::string("expected '") + p + "' " + where + ", found " + describe(peek()));
+        if (!accept(p)) failFound({"expected '", p, "' ", where});
     }
     static std::string describe(Token const& t) {
         switch (t.kind) {
@@ -178,13 +195,30 @@ private:
         }
         return "?";
     }
+    [[noreturn]] VCLI_OUT_OF_LINE void failFound(std::initializer_list<char const*> parts) const {
+        std::string m;
+        for (char const* p : parts) m += p;
+        fail(m + ", found " + describe(peek()));
+    }
+    [[noreturn]] static VCLI_OUT_OF_LINE void tooDeep() {
+        fail("more than " + std::to_string(kMaxNesting) + " nested levels of parentheses, arguments, CType or Currency");
+    }
     std::string name(char const* what) {
         if (peek().kind != Token::Kind::Name || isKeyword(peek().text))
-            fail(std::string("expected ") + what + ", found " + describe(peek()));
+            failFound({"expected ", what});
         return t_[pos_++].text;
     }
 
+    // Every nested expression starts here, so this bounds the parser's recursion and the
+    // evaluator's along with it.
     ExprPtr comparison() {
+        struct Level {
+            int& depth;
+            explicit Level(int& d) : depth(d) {
+                if (++depth > kMaxNesting) tooDeep();
+            }
+            ~Level() { --depth; }
+        } level(depth_);
         static const std::pair<char const*, Op> ops[] = {{"=", Op::Eq},  {"<>", Op::Ne}, {"<", Op::Lt},
                                                          {"<=", Op::Le}, {">", Op::Gt},  {">=", Op::Ge}};
         ExprPtr l = additive();
@@ -222,10 +256,15 @@ private:
         }
     }
     ExprPtr unary() {
-        if (!accept("-")) return power();
-        ExprPtr e = make(Expr::Tag::Unary);
-        e->op = Op::Neg;
-        e->operand = unary();
+        std::size_t minuses = 0;
+        while (accept("-")) ++minuses;
+        ExprPtr e = power();
+        for (; minuses > 0; --minuses) {
+            ExprPtr n = make(Expr::Tag::Unary);
+            n->op = Op::Neg;
+            n->operand = std::move(e);
+            e = std::move(n);
+        }
         return e;
     }
     ExprPtr power() {
@@ -288,50 +327,72 @@ private:
                 break;
             case Token::Kind::End: break;
         }
-        fail("expected a value, found " + describe(t));
+        failFound({"expected a value"});
     }
-    ExprPtr named() {
-        std::string word = t_[pos_++].text;
-        if (sameName(word, "True") || sameName(word, "False")) {
+    // A name, a keyword's value, or the form a keyword starts; each form parses in a
+    // function of its own, so only its frame lies on the way to a nested expression.
+    VCLI_OUT_OF_LINE ExprPtr named() {
+        std::string const& word = t_[pos_++].text;
+        if (isWord(word, "True") || isWord(word, "False")) {
             ExprPtr e = make(Expr::Tag::Boolean);
-            e->boolean = sameName(word, "True");
+            e->boolean = isWord(word, "True");
             return e;
         }
-        if (sameName(word, "Nil")) return make(Expr::Tag::Nil);
-        if (sameName(word, "New")) {
-            ExprPtr e = make(Expr::Tag::New);
-            e->text = name("a class name after New");
-            if (isPunct(0, "(")) e->args = arguments();
-            return e;
-        }
-        if (sameName(word, "CType")) {
-            ExprPtr e = make(Expr::Tag::Convert);
-            expect("(", "after CType");
-            e->operand = comparison();
-            expect(",", "between the value and the type of CType");
-            if (peek().kind != Token::Kind::Name) fail("expected a type name in CType, found " + describe(peek()));
-            e->text = t_[pos_++].text;
-            expect(")", "after the type of CType");
-            return e;
-        }
-        if (sameName(word, "Currency")) {
-            ExprPtr e = make(Expr::Tag::Currency);
-            expect("(", "after Currency");
-            e->operand = comparison();
-            expect(")", "after the text of Currency");
-            return e;
-        }
+        if (isWord(word, "Nil")) return make(Expr::Tag::Nil);
+        if (isWord(word, "New")) return newForm();
+        if (isWord(word, "CType")) return convertForm();
+        if (isWord(word, "Currency")) return currencyForm();
         ExprPtr e = make(isPunct(0, "(") ? Expr::Tag::Call : Expr::Tag::Name);
         e->text = word;
         if (e->tag == Expr::Tag::Call) e->args = arguments();
         return e;
     }
+    VCLI_OUT_OF_LINE ExprPtr newForm() {
+        ExprPtr e = make(Expr::Tag::New);
+        e->text = name("a class name after New");
+        if (isPunct(0, "(")) e->args = arguments();
+        return e;
+    }
+    VCLI_OUT_OF_LINE ExprPtr convertForm() {
+        ExprPtr e = make(Expr::Tag::Convert);
+        expect("(", "after CType");
+        e->operand = comparison();
+        expect(",", "between the value and the type of CType");
+        if (peek().kind != Token::Kind::Name) failFound({"expected a type name in CType"});
+        e->text = t_[pos_++].text;
+        expect(")", "after the type of CType");
+        return e;
+    }
+    VCLI_OUT_OF_LINE ExprPtr currencyForm() {
+        ExprPtr e = make(Expr::Tag::Currency);
+        expect("(", "after Currency");
+        e->operand = comparison();
+        expect(")", "after the text of Currency");
+        return e;
+    }
 
     std::vector<Token> t_;
     std::size_t pos_ = 0;
+    int depth_ = -1;  // the line's own expression is not nested
 };
 
 }  // namespace
+
+Expr::~Expr() {
+    std::vector<ExprPtr> pending;
+    auto detach = [&pending](Expr& e) {
+        if (e.operand) pending.push_back(std::move(e.operand));
+        if (e.right) pending.push_back(std::move(e.right));
+        for (ExprPtr& a : e.args)
+            if (a) pending.push_back(std::move(a));
+    };
+    detach(*this);
+    while (!pending.empty()) {
+        ExprPtr e = std::move(pending.back());
+        pending.pop_back();
+        detach(*e);
+    }  // e goes with no children left
+}
 
 bool sameName(std::string const& a, std::string const& b) {
     if (a.size() != b.size()) return false;

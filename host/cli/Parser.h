@@ -17,6 +17,12 @@ struct Expr;
 using ExprPtr = std::unique_ptr<Expr>;
 
 struct Expr {
+    Expr() = default;
+    Expr(Expr const&) = delete;
+    Expr& operator=(Expr const&) = delete;
+    // Takes the tree apart without recursion: a long line is a deep tree.
+    ~Expr();
+
     enum class Tag {
         Integer,   // integer
         Double,    // number
@@ -49,6 +55,10 @@ struct Statement {
     std::string name;  // Assign
     ExprPtr expr;
 };
+
+// How deep parentheses, arguments, CType and Currency may nest in one line; beyond it
+// the line is refused. Chains of operators and members at one level have no bound.
+constexpr int kMaxNesting = 256;
 
 class SyntaxError : public std::runtime_error {
 public:

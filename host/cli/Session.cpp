@@ -252,36 +252,23 @@ public:
         return v;
     }
 
-    Value eval(Expr const& e) {
-        switch (e.tag) {
-            case Expr::Tag::Integer: return vhost::integer(e.integer);
-            case Expr::Tag::Double: return vhost::dbl(e.number);
-            case Expr::Tag::String: return vhost::str(e.text);
-            case Expr::Tag::Boolean: return vhost::boolean(e.boolean);
-            case Expr::Tag::Nil: return vhost::nilObject();
-            case Expr::Tag::Name: return name(e.text);
-            case Expr::Tag::Call: return moduleCall(e.text, values(e.args));
-            case Expr::Tag::Member: {
-                Value self = value(*e.operand);
-                return methodCall(self, e.text, values(e.args));
-            }
-            case Expr::Tag::New: return construct(e.text, values(e.args));
-            case Expr::Tag::Convert: return convert(value(*e.operand), e.text);
-            case Expr::Tag::Currency: {
-                Value t = value(*e.operand);
-                std::int64_t units = 0;
-                if (t.kind != Kind::String || !currencyFromText(t.text, units))
-                    fail("Currency takes decimal text with at most 4 places that fits 64 bits");
-                return vhost::currency(units);
-            }
-            case Expr::Tag::Unary: return negate(value(*e.operand));
-            case Expr::Tag::Binary: {
-                Value l = value(*e.operand);
-                Value r = value(*e.right);
-                return isComparison(e.op) ? compare(e.op, l, r) : arithmetic(e.op, l, r);
-            }
+    // Operators, members and unary minus take their first operand through `operand`; a long
+    // line chains them deep there (1+1+...+1, - - -x), so the chain is walked in a loop and
+    // only nesting recurses.
+    Value eval(Expr const& top) {
+        std::vector<Expr const*> chain;
+        Expr const* e = &top;
+        while (e->tag == Expr::Tag::Binary || e->tag == Expr::Tag::Member || e->tag == Expr::Tag::Unary) {
+            chain.push_back(e);
+            e = e->operand.get();
         }
-        fail("unknown expression");
+        if (chain.empty()) return single(top);
+        Value v = value(*e);
+        for (std::size_t i = chain.size(); i-- > 0;) {
+            v = applied(*chain[i], std::move(v));
+            if (i > 0 && v.kind == Kind::None) fail("the call gives no value");
+        }
+        return v;
     }
 
     // Str, then two spaces and DecStr in parentheses, where the class declares them.
@@ -296,6 +283,38 @@ public:
     }
 
 private:
+    // A node that is not a chain link.
+    Value single(Expr const& e) {
+        switch (e.tag) {
+            case Expr::Tag::Integer: return vhost::integer(e.integer);
+            case Expr::Tag::Double: return vhost::dbl(e.number);
+            case Expr::Tag::String: return vhost::str(e.text);
+            case Expr::Tag::Boolean: return vhost::boolean(e.boolean);
+            case Expr::Tag::Nil: return vhost::nilObject();
+            case Expr::Tag::Name: return name(e.text);
+            case Expr::Tag::Call: return moduleCall(e.text, values(e.args));
+            case Expr::Tag::New: return construct(e.text, values(e.args));
+            case Expr::Tag::Convert: return convert(value(*e.operand), e.text);
+            case Expr::Tag::Currency: {
+                Value t = value(*e.operand);
+                std::int64_t units = 0;
+                if (t.kind != Kind::String || !currencyFromText(t.text, units))
+                    fail("Currency takes decimal text with at most 4 places that fits 64 bits");
+                return vhost::currency(units);
+            }
+            default: break;
+        }
+        fail("unknown expression");
+    }
+
+    // A chain link applied to the value of its first operand.
+    Value applied(Expr const& e, Value first) {
+        if (e.tag == Expr::Tag::Unary) return negate(first);
+        if (e.tag == Expr::Tag::Member) return methodCall(first, e.text, values(e.args));
+        Value r = value(*e.right);
+        return isComparison(e.op) ? compare(e.op, first, r) : arithmetic(e.op, first, r);
+    }
+
     std::vector<Value> values(std::vector<ExprPtr> const& es) {
         std::vector<Value> out;
         for (auto const& e : es) out.push_back(value(*e));

@@ -15,6 +15,7 @@
 #endif
 
 #include "Host.h"
+#include "Parser.h"
 #include "Session.h"
 
 namespace {
@@ -42,6 +43,7 @@ char const* const kUsage =
     "Operators, loosest first: = <> < <= > >=;  + -;  * /;  unary -;  ^ (left to right;\n"
     "  write a negative exponent in parentheses); parentheses. Decimal operands call the\n"
     "  class's Operator_ methods; plain numbers compute as the host language does.\n"
+    "  Parentheses, arguments, CType and Currency nest at most 256 levels deep.\n"
     "Calls: module methods by name, e.g. Sqrt(x), Pow(x, 2.5), DecSetPrecision(50), Str(x);\n"
     "  methods of an object: x.Str(), x.DecStr(), x.DecFree(). The declaration is chosen by\n"
     "  the argument types; an Integer becomes a Double where no declaration takes an Integer.\n"
@@ -49,6 +51,8 @@ char const* const kUsage =
     "  its Str and, in parentheses, its DecStr. A raised exception prints 'raised <class>'.\n"
     "Errors in a line go to standard error as 'error: line N: ...'.\n"
     "Exit status: 0, or 1 when a line had an error, 2 when the command line or plug-in failed.\n";
+
+static_assert(vcli::kMaxNesting == 256, "the usage text names the nesting limit");
 
 std::string besideProgram(char const* argv0) {
     std::string self = argv0 ? argv0 : "";

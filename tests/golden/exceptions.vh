@@ -3,6 +3,11 @@ New Decimal("1e5x")
 x = New Decimal("7")
 x = New Decimal("--5")
 x
+' A refused text leaves the object as it was.
+x.Constructor("1.5e")
+x
+x.Constructor("-1.50e")
+x
 x / New Decimal
 Log(Nil)
 Exp(Nil)

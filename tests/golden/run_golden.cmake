@@ -2,6 +2,10 @@
 # the order written) and the exit status with the expected file.
 # ARGS separates its items with "|": a ";" would split them on the way through add_test.
 string(REPLACE "|" ";" ARGS "${ARGS}")
+# GENERATOR, when given, is a script that writes SCRIPT first.
+if(GENERATOR)
+  include(${GENERATOR})
+endif()
 # EMULATOR runs a cross-built host (wine for Windows), whose text streams end lines with CR LF.
 execute_process(COMMAND ${EMULATOR} ${HOST} --plugin ${PLUGIN} ${ARGS} ${SCRIPT}
                 OUTPUT_VARIABLE out ERROR_VARIABLE out RESULT_VARIABLE status)
