@@ -2,7 +2,8 @@
 """Writes tests/golden/corpus.vh: every declaration of the plug-in over a grid of operands
 (signs, magnitudes, zero, long mantissas), at two precisions and two scales. Its output
 must be the same in every build; the Double conversions whose last bit follows the
-platform's power of ten are in double_conversion.vh instead."""
+platform's power of ten are in double_conversion.vh instead. tools/check_corpus.py
+recomputes every line of a regenerated corpus.out independently."""
 import sys
 
 DECIMALS = ["0", "1", "-1", "0.5", "-2.25", "3.14159265358979323846264338327950288",
