@@ -2,12 +2,14 @@
 """Writes tests/golden/corpus.vh: every declaration of the plug-in over a grid of operands
 (signs, magnitudes, zero, long mantissas), at two precisions and two scales. Its output
 must be the same in every build; the Double conversions whose last bit follows the
-platform's power of ten are in double_conversion.vh instead."""
+platform's power of ten are in double_conversion.vh instead. tools/check_corpus.py
+recomputes every line of a regenerated corpus.out independently."""
 import sys
 
 DECIMALS = ["0", "1", "-1", "0.5", "-2.25", "3.14159265358979323846264338327950288",
             "1234567890123456789.0123456789", "-0.000000000123", "7e25", "-9.99e-30", "0.999999999999"]
-DOUBLES = ["0.1", "-2.5", "1e-5", "12345.678", "3"]
+# "3.0", not "3": an Integer literal would take the Integer declarations.
+DOUBLES = ["0.1", "-2.5", "1e-5", "12345.678", "3.0"]
 INTEGERS = ["0", "7", "-12", "2147483647"]
 MODULE = ["Sqr", "Sqrt", "Log", "Lg2", "Exp", "Sin", "Cos", "Tan", "ASin", "ACos", "ATan",
           "Sinh", "Cosh", "Tanh", "ASinh", "ACosh", "ATanh", "DecimalToCurrency"]
@@ -34,7 +36,8 @@ def lines():
         for i in range(len(DECIMALS)):
             for j in range(len(DECIMALS)):
                 for op in ["+", "-", "*", "/", "<", "=", ">="]:
-                    yield f"d{i} {op} d{j}"
+                    # At the start of a line "d = e" would be an assignment.
+                    yield f"(d{i} {op} d{j})" if op == "=" else f"d{i} {op} d{j}"
                 yield f"ATan2(d{i}, d{j})"
             for k in [0, 1, 3, 4, 9]:
                 yield f"Pow(d{i}, d{k})"
@@ -46,7 +49,8 @@ def lines():
                 yield f"d{i} ^ ({x})"
                 yield f"Pow(d{i}, {x})"
                 yield f"Pow({x}, d{i})"
-                yield f"{x} ^ d{i}"
+                # ^ binds tighter than unary minus: -2.5 ^ d would be -(2.5 ^ d).
+                yield f"({x}) ^ d{i}"
             for n in INTEGERS:
                 for op in ["+", "-", "*", "/"]:
                     yield f"d{i} {op} {n}"
