@@ -447,6 +447,15 @@ bool powIntCore(fp& z, fp const& x, int n) {
         makeZero(z);
         return false;
     }
+    // A negative power whose positive counterpart would fall into the bottom band, where
+    // the words no longer fit the exponent range, is a positive power of 1 / x instead.
+    fp const* base = &x;
+    static fp inverse;
+    bool invertFirst = n < 0 && !powerInRange(log2Of(x), m, effLen(x.mantissa));
+    if (invertFirst) {
+        div(inverse, 1.0, x);
+        base = &inverse;
+    }
     // Binary powering from the top bit down.
     equateWithCare(r, one);
     uint32 bits = static_cast<uint32>(m);
@@ -454,10 +463,10 @@ bool powIntCore(fp& z, fp const& x, int n) {
     bits <<= (32 - count) & 31;
     for (int i = 0; i < count; ++i) {
         mul(r, r, r);
-        if (bits & 0x80000000u) mul(r, r, x);
+        if (bits & 0x80000000u) mul(r, r, *base);
         bits <<= 1;
     }
-    if (n < 0) div(r, 1.0, r);
+    if (n < 0 && !invertFirst) div(r, 1.0, r);
     equate(z, r);
     return true;
 }
