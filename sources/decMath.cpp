@@ -825,23 +825,23 @@ bool divDec(DecData& r, DecData const& a, DecData const& b) {
     return storeResult(r, m, int64(a.exponent) - b.exponent + e10);
 }
 
-bool DecToRR(fp& x, DecData const& d) {
-    static fp t, p;
+bool fpReaches(DecData const& d) {
     // 10^640000000 is about 2^2126000000, inside the binary exponent's reach; the
     // value's leading digit must stay well inside it too.
     constexpr int64 kReach = 600000000;
-    int32 n = effLen(d.mantissa);
+    if (effLen(d.mantissa) == 0) return true;
+    int64 e = d.exponent, lead = e + digitsAtMost(d.mantissa);
+    return lead <= kReach && lead >= -kReach && e <= kReach + 40000000 && e >= -(kReach + 40000000);
+}
+
+bool toFp(fp& x, DecData const& d) {
+    static fp t, p;
     int64 e = d.exponent;
-    if (n == 0) {
+    if (effLen(d.mantissa) == 0) {
         myFree(x);
         return true;
     }
-    if (!fpWorkFits()) {
-        myFree(x);
-        return false;
-    }
-    int64 lead = e + digitsAtMost(d.mantissa);
-    if (lead > kReach || lead < -kReach || e > kReach + 40000000 || e < -(kReach + 40000000)) {
+    if (!fpReaches(d)) {
         myFree(x);
         return false;
     }
@@ -854,6 +854,27 @@ bool DecToRR(fp& x, DecData const& d) {
     if (e < 0) div(p, 1.0, p);
     mul(x, p, d.mantissa);
     return true;
+}
+
+bool DecToRR(fp& x, DecData const& d) {
+    if (effLen(d.mantissa) != 0 && !fpWorkFits()) {
+        myFree(x);
+        return false;
+    }
+    return toFp(x, d);
+}
+
+Parity parityOf(DecData const& y) {
+    static mb q, r;
+    if (effLen(y.mantissa) == 0 || y.exponent > 0) return Parity::Even;
+    // A negative exponent leaves a fraction unless 10^-exponent divides the mantissa,
+    // which the normal form rules out; other forms are read by their value.
+    equate(q, y.mantissa);
+    for (int64 i = y.exponent; i < 0; ++i) {
+        if (mbShortDiv(r, q, 10u) != 0) return Parity::NotInteger;
+        equate(q, r);
+    }
+    return (q.blocks[0] & 1u) != 0 ? Parity::Odd : Parity::Even;
 }
 
 void RRtoDec(DecData& d, fp const& x) {
@@ -914,6 +935,17 @@ bool powerOf(DecData& r, DecData const* a, DecData const* b, double xd, double y
         myFree(r);
         return false;
     }
+    // A negative base with a Decimal exponent: the exponent's integrality and parity come
+    // from the decimal itself, which its fp image may have cut.
+    Parity parity = Parity::Even;
+    bool negativeBase = a != nullptr ? a->mantissa.length < 0 : xd < 0;
+    if (b != nullptr && negativeBase) {
+        parity = parityOf(*b);
+        if (parity == Parity::NotInteger) {
+            myFree(r);
+            return false;
+        }
+    }
     bool ok = true;
     if (a != nullptr) ok = DecToRR(X, *a) && ok;
     if (b != nullptr) ok = DecToRR(Y, *b) && ok;
@@ -921,12 +953,17 @@ bool powerOf(DecData& r, DecData const* a, DecData const* b, double xd, double y
         myFree(r);
         return false;
     }
+    if (b != nullptr && negativeBase) {
+        X.mantissa.length = absLen(X.mantissa.length);
+        xd = -xd;
+    }
     switch (kind) {
         case PowKind::DecDec: ok = pow(R, X, Y); break;
         case PowKind::DecDouble: ok = pow(R, X, yd); break;
         case PowKind::DoubleDec: ok = pow(R, xd, Y); break;
         case PowKind::DecInt: ok = pow(R, X, n); break;
     }
+    if (parity == Parity::Odd) R.mantissa.length = -R.mantissa.length;
     RRtoDec(r, R);
     return ok;
 }

@@ -92,13 +92,22 @@ void getDec_Curr(DecData& d, long long c);
 // fit 64 bits.
 bool getCurr_Dec(long long& out, DecData const& d);
 
-// r = a / b, the exact quotient rounded half away from zero to N = globalBitPrecision / 4
-// significant digits (zero for N <= 0). false, r unchanged, for a zero b or an exponent
-// outside the int32 range.
+// r = a / b to N = globalBitPrecision / 4 significant digits (zero for N <= 0): the
+// mantissas' quotient formed in fp at blockPrec words, then rounded half away from zero,
+// so a quotient within that division's error of a midpoint may round the other way
+// (at one digit, 44999999999997 / 3 gives 2e13). false, r unchanged, for a zero b or an
+// exponent outside the int32 range.
 bool divDec(DecData& r, DecData const& a, DecData const& b);
-// x = d as an fp of blockPrec words. false, and x zero, when d lies beyond the reach of
-// fp's binary exponent (beyond about 10^+-600000000).
+// Whether d lies within the reach of fp's binary exponent (about 10^+-600000000).
+bool fpReaches(DecData const& d);
+// x = d as an fp of blockPrec words. false, and x zero, when d lies beyond that reach or
+// past kMaxFpDigits.
 bool DecToRR(fp& x, DecData const& d);
+// DecToRR at any precision setting: only the reach refuses.
+bool toFp(fp& x, DecData const& d);
+// Whether y is an integer, read exactly on the decimal, and if so its parity.
+enum class Parity { NotInteger, Even, Odd };
+Parity parityOf(DecData const& y);
 // d = x to N significant digits, normal form.
 void RRtoDec(DecData& d, fp const& x);
 
