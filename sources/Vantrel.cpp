@@ -162,6 +162,7 @@ using FpFn = bool (*)(fp&, fp const&);
 enum Domain { AbsAtMostOne, AtLeastOne, AbsBelowOne };
 
 constexpr double kLog2Of10 = 3.321928094887362;
+constexpr double kLog10Of2 = 0.301029995663981;
 constexpr double kModelBits = 10;    // the fp functions' bound, with room, in units of W - 1 words
 constexpr double kMarginBits = 12;   // how far below the P-th digit a first trial aims
 constexpr int kTailDigits = 8;       // digits written past the P-th to see the rounding
@@ -285,36 +286,84 @@ int64 digitCount(mb const& m) {
     return n;
 }
 
-// r := z to `digits` significant digits, half away from zero, when every value within
-// 2^bound of z rounds alike; false when a rounding boundary lies that near, unless
-// `settle`: then the boundary is taken for the value, and a midpoint rounds away from zero.
-bool roundTo(DecData& r, fp const& z, double bound, int64 digits, bool settle) {
+// log2 |m| from its top two words; -inf for zero.
+double log2Of(mb const& m) {
+    int32 n = effLen(m);
+    if (n == 0) return -HUGE_VAL;
+    double top = m.blocks[n - 1];
+    if (n > 1) top = top * 4294967296.0 + m.blocks[n - 2];
+    return std::log2(top) + 32.0 * double(n - (n > 1 ? 2 : 1));
+}
+
+enum class Verdict { Done, Open };
+
+// q := |m| / 10^k cut, and the sign of the k dropped digits' tail against their midpoint;
+// returns log2 of twice their distance (-inf at the midpoint).
+double splitTail(mb& q, int& side, mb const& m, int64 k) {
+    static mb t, p;
+    static int64 pk = -1;  // the k of p = 10^k
+    if (k <= 9) {  // the usual case, in one word
+        uint32 p10 = 1;
+        for (int64 i = 0; i < k; ++i) p10 *= 10;
+        int64 d = 2 * int64(mbShortDiv(q, m, p10)) - p10;
+        side = d > 0 ? 1 : d < 0 ? -1 : 0;
+        return d == 0 ? -HUGE_VAL : std::log2(double(d < 0 ? -d : d));
+    }
+    if (pk != k) power(p, ten, static_cast<int>(k));
+    pk = k;
+    divRem(q, t, m, p);
+    mbShiftLeft(t, t, 1);
+    sub(t, t, p);
+    side = t.length > 0 ? 1 : t.length < 0 ? -1 : 0;
+    return log2Of(t);
+}
+
+// r := z to `digits` significant digits, half away from zero, read from `tail` digits
+// past them, when every value within 2^bound of z rounds alike. Open when a midpoint lies
+// that near, unless `settle`: then a midpoint the bound straddles is taken for the value
+// and rounds away from zero.
+Verdict roundWith(DecData& r, fp const& z, double bound, int64 digits, int64 tail, bool settle) {
     static mb m, q;
     int e10 = 0;
-    fpToDecimal(e10, m, z, static_cast<int>(digits + kTailDigits));
+    fpToDecimal(e10, m, z, static_cast<int>(digits + tail));
     bool negative = m.length < 0;
-    int64 k = digitCount(m) - digits, exponent = e10;  // k <= kTailDigits + 1 digits to drop
+    m.length = absLen(m.length);
+    int64 k = digitCount(m) - digits, exponent = e10;  // digits to drop
     if (k <= 0) {
         equate(q, m);
     } else {
-        uint32 p10 = 1;
-        for (int64 i = 0; i < k; ++i) p10 *= 10;
-        double tail = double(mbShortDiv(q, m, p10)), half = p10 / 2;
-        // In units of the last digit: the bound, and the conversion's own error (a unit of
-        // its last place when no zeros were dropped).
-        double slack = std::exp2(bound - e10 * kLog2Of10) + 2 * std::pow(10.0, double(k) - kTailDigits);
-        bool open = std::fabs(tail - half) <= 2 * slack;
-        if (open && !settle) return false;
+        // The tail's distance from the midpoint beside the bound and the conversion's own
+        // error (a unit of its last place when no zeros were dropped), in units of m's last
+        // digit.
+        int side = 0;
+        double gap = splitTail(q, side, m, k) - 1;
+        double slack = sumBits(bound - e10 * kLog2Of10, 1 + double(k - tail) * kLog2Of10);
+        if (gap <= slack + 1 && !settle) return Verdict::Open;
         q.length = absLen(q.length);
-        if (open || tail >= half) add(q, q, 1);
+        if (gap <= slack || side > 0) add(q, q, 1);
         exponent += k;
-        for (int t; effLen(q) != 0 && (t = mbShortDiv(m, q, 10u)) == 0; ++exponent) equate(q, m);
-        if (negative) q.length = -q.length;
+        for (int d; effLen(q) != 0 && (d = mbShortDiv(m, q, 10u)) == 0; ++exponent) equate(q, m);
     }
+    if (negative) q.length = -q.length;
     myFree(r);
     r.mantissa = q;
     r.exponent = static_cast<int32>(exponent);
-    return true;
+    return Verdict::Done;
+}
+
+// A few digits past the P-th nearly always decide; where they lie near a midpoint their
+// own rounding would be a second one, so the tail is read again as far as z holds digits,
+// to two past the bound's place. false when the bound leaves a midpoint open (and not
+// `settle`).
+bool roundTo(DecData& r, fp const& z, double bound, int64 digits, bool settle) {
+    double held = std::ceil(32.0 * effLen(z.mantissa) * kLog10Of2) + 2;
+    double toBound = std::ceil((double(Lg2(z)) + 1 - bound) * kLog10Of2) + 2;
+    int64 fine = int64(std::min(held, toBound)) - digits;
+    for (int64 tail = kTailDigits;; tail = fine) {
+        bool last = tail >= fine;
+        if (roundWith(r, z, bound, digits, tail, settle && last) == Verdict::Done) return true;
+        if (last) return false;
+    }
 }
 
 // r := the result of `run` to P digits, by trials at rising working precision. false when
@@ -374,11 +423,26 @@ struct Through {
     Scale scale;
     ZeroAt zero;
     bool reduces;  // a large |x| costs log2 |x| bits: sin, cos, tan, exp and the hyperbolic ones
+    bool levels = false;  // f tends to +-1 as fast as tanh, which P digits show as +-1 early
 };
+
+// Whether tanh x rounds to +-1 at P digits: 1 - tanh |x| < 2 e^(-2|x|) lies below half a
+// unit of the P-th digit, 0.5 10^-P, once 2|x| > P ln 10 + ln 4 (with a margin of 1).
+bool levelsAtUnit(DecData const& x, int64 digits) {
+    if (digits <= 0) return false;
+    double limit = (double(digits) * 2.302585092994046 + 1.3862943611198906) / 2 + 1;
+    return bitsOf(x) > 64 || std::fabs(getDouble_Dec(x)) > limit;
+}
 
 // r := f(x) to P digits; false when refused (beyond fp's reach or the exponential's
 // range, or past the extra words).
 bool unaryToDigits(DecData& r, DecData const& x, Through const& fn) {
+    if (fn.levels && levelsAtUnit(x, globalBitPrecision / 4)) {
+        DecData const& u = unit(x.mantissa.length < 0);
+        r.mantissa = u.mantissa;
+        r.exponent = 0;
+        return true;
+    }
     bool one = compareDecToDec(x, unit(false)) == 0;
     bool exact = fn.zero == ZeroAt::Zero ? isZero(x) : fn.zero == ZeroAt::One && one;
     Trial t;
@@ -461,6 +525,7 @@ PowOperand integerExponent(std::int32_t n) { return {nullptr, double(n), true}; 
 
 bool isZero(PowOperand const& o) { return o.d ? isZero(*o.d) : o.v == 0; }
 bool isOne(PowOperand const& o) { return o.d ? compareDecToDec(*o.d, unit(false)) == 0 : o.v == 1; }
+bool isNegative(PowOperand const& o) { return o.d ? o.d->mantissa.length < 0 : o.v < 0; }
 double bitsOf(PowOperand const& o) { return o.d ? bitsOf(*o.d) : std::log2(std::fabs(o.v)); }
 // A Double enters through its 18-digit text, whose exponent stays within 340.
 double exponentOf(PowOperand const& o) { return o.d ? double(o.d->exponent) : o.integer ? 0 : 340; }
@@ -473,6 +538,12 @@ bool load(fp& a, PowOperand const& o) {
 // r := x^y to P digits; false when the fp power refuses (a negative base with a fractional
 // exponent, a result out of range), an operand is beyond fp's reach, or past the extra words.
 bool powToDigits(DecData& r, PowOperand const& x, PowOperand const& y) {
+    // A negative base with a Decimal exponent: whether the exponent is an integer, and its
+    // parity, are read on the decimal, which its fp image may have cut; |x|^y then takes
+    // the sign.
+    bool byMagnitude = y.d && isNegative(x);
+    Parity parity = byMagnitude ? parityOf(*y.d) : Parity::Even;
+    if (parity == Parity::NotInteger) return false;
     Trial t;
     t.factor = factorBits(std::max(std::fabs(exponentOf(x)), std::fabs(exponentOf(y))));
     // The integer power gives 0 for a zero base, 0^0 too; the others give 1 there.
@@ -481,9 +552,10 @@ bool powToDigits(DecData& r, PowOperand const& x, PowOperand const& y) {
     // base's, and the reduction of y ln x in the exponential.
     if (!zero && !one)
         t.cond = sumBits(0, bitsOf(y) + sumBits(0, std::log2((std::fabs(bitsOf(x)) + 2) * 0.6931471805599453)));
-    return toDigits(r, t, t.cond, powScale, [&](Trial& w) {
+    bool done = toDigits(r, t, t.cond, powScale, [&](Trial& w) {
         myFree(w.z);
         if (!load(w.x, x) || (!y.integer && !load(w.y, y))) return Got::Refused;
+        if (byMagnitude) w.x.mantissa.length = absLen(w.x.mantissa.length);
         if (zero) return Got::Exact;
         if (one) {
             init(w.z, 1);
@@ -492,6 +564,8 @@ bool powToDigits(DecData& r, PowOperand const& x, PowOperand const& y) {
         bool ok = y.integer ? pow(w.z, w.x, static_cast<int>(y.v)) : pow(w.z, w.x, w.y);
         return ok ? Got::Value : Got::Refused;
     });
+    if (done && parity == Parity::Odd) r.mantissa.length = -r.mantissa.length;
+    return done;
 }
 
 // Past the digits fp reaches in reasonable time the decimal layer's power gives what it
@@ -502,14 +576,71 @@ bool exactOnly(DecData& r, PowOperand const& x, PowOperand const& y) {
     return y.integer ? pow(r, *x.d, static_cast<int>(y.v)) : pow(r, *x.d, y.v);
 }
 
-bool isNegative(PowOperand const& o) { return o.d ? o.d->mantissa.length < 0 : o.v < 0; }
-
 REALobject powerOf(REALobject r, PowOperand const& x, PowOperand const& y) {
     if (r == nullptr) return nullptr;
     if (zeroToNegative(isZero(x), isNegative(y))) return r;
     bool ok = fpWorkFits() ? powToDigits(dec(r), x, y) : exactOnly(dec(r), x, y);
     if (!ok) raise(kBadEntryNumber);
     return r;
+}
+
+// ---- Lg2: floor(log2 x) of the exact decimal, whatever the precision
+
+constexpr double kExactCompareBits = 2097152;  // integers this long compare in well under a second
+
+// The sign of x - 2^k for x > 0, from integers: x / 2^k = m 5^e 2^(e - k). false where
+// they would pass kExactCompareBits.
+bool signAgainstPowerOfTwo(int& sign, DecData const& x, int64 k) {
+    static mb a, b, p, five;
+    int64 e = x.exponent, twos = e - k;
+    if (NumBits(x.mantissa) + 2.33 * std::fabs(double(e)) + std::fabs(double(twos)) > kExactCompareBits) return false;
+    five = 5;
+    equate(a, x.mantissa);
+    b = 1;
+    mb& fives = e > 0 ? a : b;
+    mb& shifted = twos > 0 ? a : b;
+    power(p, five, static_cast<int>(e < 0 ? -e : e));
+    mul(fives, fives, p);
+    mbShiftLeft(shifted, shifted, static_cast<int>(twos < 0 ? -twos : twos));
+    sign = compare(a, b);
+    return true;
+}
+
+// The same through fp at rising precision, where the integers would be too long. A value
+// that is not a power of two lies a distance from 2^k that its digits bound, so a
+// precision of about those digits tells; past it the call is refused.
+bool signThroughFp(int& sign, DecData const& x, int64 k) {
+    double factor = factorBits(x.exponent);
+    int64 cap = int64(NumBits(x.mantissa) + factor + 192) / 32 + 4;
+    for (int64 w = 4;; w = std::min(2 * w, cap)) {
+        WorkingWords at(w);
+        fp a, p, d;
+        if (!toFp(a, x)) return false;
+        power2(p, static_cast<int>(k));
+        sub(d, a, p);
+        if (d.mantissa.length != 0 && double(Lg2(d)) > double(k) + factor - 32.0 * double(w - 1) + 4) {
+            sign = d.mantissa.length > 0 ? 1 : -1;
+            return true;
+        }
+        if (w >= cap) return false;
+    }
+}
+
+// floor(log2 x) for x > 0; false beyond fp's reach, or where no precision up to the
+// value's own digits tells it from a power of two.
+bool floorLog2(int32& k, DecData const& x) {
+    if (!fpReaches(x)) return false;
+    // Good to about 2^-20 at the largest exponents.
+    double estimate = log2Of(x.mantissa) + double(x.exponent) * kLog2Of10;
+    double nearest = std::floor(estimate + 0.5);
+    if (std::fabs(estimate - nearest) > 0x1p-14) {
+        k = static_cast<int32>(std::floor(estimate));
+        return true;
+    }
+    int sign = 0;
+    if (!signAgainstPowerOfTwo(sign, x, int64(nearest)) && !signThroughFp(sign, x, int64(nearest))) return false;
+    k = static_cast<int32>(nearest) - (sign < 0 ? 1 : 0);
+    return true;
 }
 
 template <void (*F)(fp&, fp const&)>
@@ -536,7 +667,7 @@ Through const acosFp{always<acos>, arcScale, ZeroAt::One, false};
 Through const atanFp{always<atan>, atanScale, ZeroAt::Zero, false};
 Through const sinhFp{inExpRange<sinh>, sinhScale, ZeroAt::Zero, true};
 Through const coshFp{inExpRange<cosh>, expScale, ZeroAt::Nowhere, true};
-Through const tanhFp{always<tanh>, expScale, ZeroAt::Zero, true};
+Through const tanhFp{always<tanh>, expScale, ZeroAt::Zero, true, true};
 Through const asinhFp{always<asinh>, asinhScale, ZeroAt::Zero, false};
 Through const acoshFp{always<acosh>, acoshScale, ZeroAt::One, false};
 Through const atanhFp{always<atanh>, atanhScale, ZeroAt::Zero, false};
@@ -702,12 +833,9 @@ std::int32_t Log2Dec(REALobject x) {
         raise(kNegativeNumber);
         return 0;
     }
-    fp a;
-    if (!DecToRR(a, dec(x))) {
-        raise(kBadEntryNumber);
-        return 0;
-    }
-    return Lg2(a);
+    int32 k = 0;
+    if (!floorLog2(k, dec(x))) raise(kBadEntryNumber);
+    return k;
 }
 REALobject ExpDec(REALobject x) { return plainFp(x, expFp); }
 REALobject SinDec(REALobject x) { return plainFp(x, sinFp); }

@@ -82,8 +82,11 @@ Object dec(std::string const& t) { return construct("Decimal", "Constructor(inpu
     mpfr_set_si(u.get(), mpfr_get_si(u.get(), MPFR_RNDD) - p + 1, MPFR_RNDN);
     mpfr_exp10(u.get(), u.get(), MPFR_RNDN);
     mpfr_div(g.get(), g.get(), u.get(), MPFR_RNDN);
-    double units = std::fabs(mpfr_get_d(g.get(), MPFR_RNDN));
-    if (units <= 0.5 + 1e-9) return ::testing::AssertionSuccess();
+    mpfr_abs(g.get(), g.get(), MPFR_RNDN);
+    double units = mpfr_get_d(g.get(), MPFR_RNDN);
+    // Half a unit and not a trace more: a tail of 4999... rounded up is off by 0.5000...1.
+    mpfr_sub_d(g.get(), g.get(), 0.5, MPFR_RNDN);
+    if (mpfr_cmp_d(g.get(), 1e-60) <= 0) return ::testing::AssertionSuccess();
     return ::testing::AssertionFailure() << what << got << " is off by " << units << " units";
 }
 
@@ -143,11 +146,100 @@ TEST(HostDigits, EveryFunctionAndPowerRoundedToTheDigitsAsked) {
         }
         EXPECT_TRUE(rounded(Pow, p, "1.0000000000000000000000000000001", "1e40"));
     }
+    // One rounding: values whose digits after the P-th read 4999... or 5000..., exact
+    // (squares under Sqrt, x^1) or not; results near the top of the exponent range; a Tanh
+    // that rounds to +-1 however large its argument.
+    std::vector<std::tuple<int, int, std::string, std::string>> const once = {
+        {Sqrt, 32, "1.000000000000000000000000000000099999999980", "0"},
+        {ASinh, 37, "86453180783606619791175881846105142365e-62", "0"},
+        {Sin, 1, "2.5e-4", "0"},
+        {Pow + 1, 32, "1.000000000000000000000000000000049999999999", "1"},
+        {Pow + 5, 32, "1.000000000000000000000000000000049999999999", "1"},
+        {Pow + 5, 20, "0.1", "-646456950"},
+        {Pow + 5, 20, "0.5", "-2147483600"},
+        {Pow + 5, 100, "0.1", "-646456990"},
+        {Pow, 32, "0.1", "-646456990"},
+        {Pow, 1000, "0.5", "-2147483000"},
+        {Tanh, 32, "1e3700", "0"},
+        {Tanh, 32, "-38.6", "0"},
+        {Tanh, 32, "37.5", "0"}};
+    for (auto const& [f, p, a, b] : once) EXPECT_TRUE(rounded(f, p, a, b));
+    for (int p : {1, 5, 16, 32, 57}) {
+        for (int i = 0; i < 8; ++i) {
+            std::string y = randomText(g, std::size_t(p), 0, false);
+            y = y.substr(0, y.find('e')) + (i % 2 ? "4" + std::string(std::size_t(6 + g() % 7), '9') : "5" + std::string(std::size_t(6 + g() % 7), '0'));
+            y += std::to_string(1 + g() % 9) + "e-" + std::to_string(p);
+            Object sq = callModule("Sqr(x As Decimal) As Decimal", {obj(dec(y))}).value.object;
+            std::string square = callModule("DecStr(x As Decimal) As String", {obj(sq)}).value.text;
+            EXPECT_TRUE(rounded(Sqrt, p, square));
+            EXPECT_TRUE(rounded(Pow + 1, p, y, "1"));
+            EXPECT_TRUE(rounded(Pow + 5, p, y, "1"));
+        }
+    }
+
+    // A negative base with a Decimal exponent: the exponent's integrality and parity are
+    // read on the decimal, however far past the working precision its fraction lies.
+    std::string const tiny = std::string(40, '0') + "1";
+    std::vector<std::pair<std::string, bool>> const exponents = {
+        {"3." + tiny, true}, {"1" + tiny + ".5", true}, {"0." + std::string(40, '9'), true},
+        {"3.000", false},    {"-3", false},             {"1" + tiny, false}};
+    for (int f : {int(Pow), Pow + 2, Pow + 3, int(PowRight)})
+        for (auto const& [b, refused] : exponents) {
+            std::string a = b == "1" + tiny ? "-1" : "-18";
+            if (!refused) {
+                EXPECT_TRUE(rounded(f, 5, a, b));
+                continue;
+            }
+            Form const& form = kForms[std::size_t(f)];
+            Value base = form.kinds[0] == 'd' ? dbl(-18.0) : obj(dec(a));
+            CallResult r = form.receiver < 0    ? callModule(form.decl, {base, obj(dec(b))})
+                           : form.receiver == 0 ? call("Decimal", dec(a), form.decl, {obj(dec(b))})
+                                                : call("Decimal", dec(b), form.decl, {base});
+            EXPECT_EQ(r.exception(), "DecBadEntryNumberException") << form.decl << " " << b;
+        }
+
     // Past the extra words, and outside the domain by less than the working precision sees.
     callModule("DecSetPrecision(DecPrec As Integer)", {integer(32)});
     for (auto const& [f, a] : {std::pair{Sin, std::string("1e4000")}, {Tan, "-1e4000"}, {Log, "1." + std::string(4000, '0') + "1"},
                                {ASin, "1." + std::string(50, '0') + "1"}})
         EXPECT_EQ(callModule(kForms[std::size_t(f)].decl, {obj(dec(a))}).exception(), "DecBadEntryNumberException") << a;
+}
+
+// Lg2 is floor(log2 x) of the exact decimal at every precision. The oracle: x read by MPFR
+// toward zero, which keeps it on its side of every power of two. The texts: powers of two
+// exactly and 40 digits rounded up and down from them (across the two ways of telling,
+// integers and growing fp precision), and seeded random values.
+TEST(HostDigits, Lg2IsTheFloorOfTheExactBinaryLogarithm) {
+    loadPlugin(VANTREL_PLUGIN_PATH);
+    oracle::MpfrRange range;
+    std::vector<std::string> texts = {"0.000244140625", "1.9999999999", "1." + std::string(999, '0') + "1",
+                                      "0." + std::string(999, '9'), "1", "2", "1024", "3"};
+    for (long k : {-1660964L, -100000L, -1000L, -100L, -21L, -17L, -12L, -1L, 1L, 12L, 100L, 3000L, 1660964L}) {
+        oracle::Mpfr v(64);
+        mpfr_set_ui_2exp(v.get(), 1, k, MPFR_RNDN);
+        for (mpfr_rnd_t rnd : {MPFR_RNDU, MPFR_RNDD}) {
+            mpfr_exp_t e = 0;
+            char* d = mpfr_get_str(nullptr, &e, 10, 40, v.get(), rnd);
+            texts.push_back(std::string(d) + "e" + std::to_string(long(e) - 40));
+            mpfr_free_str(d);
+        }
+        if (k >= -100 && k <= 100) {  // exactly: 2^k, or 5^-k 10^k
+            oracle::Mpz m;
+            mpz_ui_pow_ui(m, k < 0 ? 5 : 2, static_cast<unsigned long>(k < 0 ? -k : k));
+            texts.push_back(m.str() + "e" + std::to_string(k < 0 ? k : 0));
+        }
+    }
+    std::mt19937_64 g(0x21);
+    for (int i = 0; i < 200; ++i) texts.push_back(randomText(g, 1 + g() % 60, long(g() % 2001) - 1000, false));
+    for (int p : {1, 5, 32, 100})
+        for (std::string const& t : texts) {
+            callModule("DecSetPrecision(DecPrec As Integer)", {integer(p)});
+            oracle::Mpfr x(64);
+            mpfr_set_str(x.get(), t.c_str(), 10, MPFR_RNDZ);
+            CallResult r = callModule("Lg2(x As Decimal) As Integer", {obj(dec(t))});
+            EXPECT_EQ(r.exception(), "") << t;
+            EXPECT_EQ(r.value.integer, long(mpfr_get_exp(x.get())) - 1) << t.substr(0, 60) << " at " << p;
+        }
 }
 
 }  // namespace
