@@ -424,11 +424,22 @@ TEST_F(Dec, RoundedResultsToNDigits) {
     EXPECT_TRUE(pow(x, x, x));
     EXPECT_EQ(str2(x), str2(y));
     // Refused powers store zero; out-of-range decimals give a zero fp and false.
-    for (int j = 0; j < 3; ++j) {
+    // A negative base reads the exponent's integrality and parity on the decimal, past
+    // what its fp image holds.
+    std::string const tiny = std::string(40, '0') + "1";
+    for (int j = 0; j < 5; ++j) {
         r = dec("5");
-        EXPECT_FALSE(j == 0 ? pow(r, dec("-8"), 0.5) : j == 1 ? pow(r, -8.0, dec("0.5")) : pow(r, dec("1e700000000"), 2));
+        EXPECT_FALSE(j == 0   ? pow(r, dec("-8"), 0.5)
+                     : j == 1 ? pow(r, -8.0, dec("0.5"))
+                     : j == 2 ? pow(r, dec("1e700000000"), 2)
+                     : j == 3 ? pow(r, dec("-18"), dec(("3." + tiny).c_str()))
+                              : pow(r, -18.0, dec(("0." + std::string(40, '9')).c_str())));
         EXPECT_EQ(str2(r), "0e0") << j;
     }
+    EXPECT_TRUE(pow(r, dec("-18"), dec("3.000")));
+    EXPECT_EQ(str2(r), "-5832e0");
+    EXPECT_TRUE(pow(r, -1.0, dec(("1" + tiny).c_str())));
+    EXPECT_EQ(str2(r), "-1e0");
     fp z(3.0);
     EXPECT_FALSE(DecToRR(z, dec("1e700000000")));
     EXPECT_TRUE(!z);
