@@ -147,6 +147,7 @@ struct State {
     PointerSet<REALstring> strings;
     std::set<void const*> stringData;
     std::string refused;
+    unsigned char fill = 0;
     bool inCall = false;
     std::vector<REALobject> createdInCall;
     std::vector<REALstring> builtInCall;
@@ -256,6 +257,7 @@ REALobject allocObject(ClassRec* cls) {
     std::uint32_t size = cls->def ? cls->def->dataSize : 0;
     void* mem = std::calloc(1, kDataOffset + size);
     if (mem == nullptr) fatal("out of memory");
+    std::memset(static_cast<unsigned char*>(mem) + kDataOffset, st().fill, size);
     auto* o = new (mem) REALobjectStruct{cls, 1};
     st().objects.insert(o);
     if (cls->def && cls->def->constructor) {
@@ -782,6 +784,7 @@ CallResult callModule(std::string const& decl, std::vector<Value> const& args) {
 }
 
 void refuseNewInstance(std::string const& className) { st().refused = className; }
+void fillInstanceData(unsigned char byte) { st().fill = byte; }
 
 Stats stats() {
     Stats s = st().stats;

@@ -8,7 +8,7 @@
 // receiver, an argument, a string the plug-in keeps such as its shared empty string) is
 // borrowed: the host adds the caller's reference itself. A raised exception object passes
 // its creation reference to the host. Instance data is zero-filled before the class
-// constructor runs. Empty host strings may be passed as a nil handle (nilString()).
+// constructor runs (another byte with fillInstanceData). Empty host strings may be passed as a nil handle (nilString()).
 #ifndef VANTREL_HOST_H
 #define VANTREL_HOST_H
 
@@ -126,7 +126,8 @@ Method bindModule(std::string const& decl);
 CallResult call(Method const& m, Object const& receiver, std::vector<Value> const& args);
 CallResult callModule(Method const& m, std::vector<Value> const& args);
 
-// A new instance: memory, zeroed instance data, the class constructor. Nil when refused.
+// A new instance: memory, instance data zeroed (or filled), the class constructor. Nil
+// when refused.
 Object newObject(std::string const& className);
 // New className(args): a new instance, then its constructor declaration `decl`.
 Object construct(std::string const& className, std::string const& decl, std::vector<Value> const& args,
@@ -139,6 +140,10 @@ CallResult callModule(std::string const& decl, std::vector<Value> const& args);
 
 // While set, the new-instance service returns nil for this class (empty: refuse nothing).
 void refuseNewInstance(std::string const& className);
+
+// Fills the instance data of every new object with this byte before the class constructor
+// runs, as a host that hands over raw memory would leave it; 0, the default, zeroes it.
+void fillInstanceData(unsigned char byte);
 
 struct Stats {
     long liveObjects = 0;

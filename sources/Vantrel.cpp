@@ -692,7 +692,13 @@ REALclassDefinition exceptionClass(char const* name) {
 // ---- the class Decimal
 
 void DecConstructor(REALobject self) {
-    // Also "Constructor()", which a host program may call on an object holding a value.
+    // The host hands over its instance data uncleared: whatever it holds is no value.
+    if (self) init(dec(self));
+}
+
+void DecReset(REALobject self) {
+    // "Constructor()" runs after the class constructor, and a host program may call it
+    // again on an object holding a value.
     if (self) myFree(dec(self));
 }
 
@@ -919,7 +925,7 @@ REALclassDefinition BadEntryNumberExceptionClass = exceptionClass(kBadEntryNumbe
 REALclassDefinition DecToCurrOverflowExceptionClass = exceptionClass(kDecToCurrOverflow);
 
 HostMethodEntry DecMethods[kDecMethodCount] = {
-    {fn(&DecConstructor), nullptr, "Constructor()", kFlags, 0, 0},
+    {fn(&DecReset), nullptr, "Constructor()", kFlags, 0, 0},
     {fn(&DecConstructor2), nullptr, "Constructor(inputString As String)", kFlags, 0, 0},
     {fn(&DecConstructor3), nullptr, "Constructor(x As Double)", kFlags, 0, 0},
     {fn(&DecFree), nullptr, "DecFree()", kFlags, 0, 0},

@@ -32,7 +32,8 @@ void SetScale(HostInteger n);
 std::int32_t GetScale();
 
 // The class Decimal. A nil receiver never is read through.
-void DecConstructor(REALobject self);  // zero, releasing what the object held
+void DecConstructor(REALobject self);  // the class constructor: raw instance data to zero, none of it read
+void DecReset(REALobject self);        // "Constructor()": zero, releasing what the object held
 void DecConstructor2(REALobject self, REALstring text);
 void DecConstructor3(REALobject self, double x);
 void DecFree(REALobject self);

@@ -8,9 +8,11 @@
 #include <cctype>
 #include <cmath>
 #include <cstring>
+#include <iterator>
 #include <random>
 #include <string>
 #include <tuple>
+#include <utility>
 #include <vector>
 
 #include "Host.h"
@@ -195,9 +197,10 @@ TEST_F(Vantrel, RegistrationRecordsAndExports) {
         EXPECT_TRUE(m.flags == 4u && m.setterFunction == nullptr && m.reserved1 == 0u && m.reserved2 == 0u &&
                     m.function != nullptr) << m.declaration;
     }
-    // Shared functions: class constructor and destructor are rows 1 and 5, the Right forms
-    // of commutative operations their left forms, and four module methods class methods.
-    EXPECT_EQ(d->methods[0].function, d->constructor);
+    // Shared functions: the class destructor is row 5, the Right forms of commutative
+    // operations their left forms, and four module methods class methods. The class
+    // constructor is not row 1: it takes raw storage, row 1 a live object.
+    EXPECT_NE(d->methods[0].function, d->constructor);
     EXPECT_EQ(d->methods[4].function, d->destructor);
     for (auto [a, b] : {std::pair{15, 16}, {19, 20}, {23, 24}, {27, 28}})
         EXPECT_EQ(d->methods[a].function, d->methods[b].function) << a + 1;
@@ -549,6 +552,42 @@ TEST_F(Vantrel, ConstructorsLifetimeTextsAndCurrency) {
     }
     for (auto [t, c] : {std::pair{"1.23456", 12346}, {"-1.23455", -12346}, {"1.2345499", 12345}})
         EXPECT_EQ(module("DecimalToCurrency", {obj(decimal(t))}).value.integer, c) << t;
+}
+
+// A host need not clear instance data before the class constructor runs: the constructor
+// reads none of it, and the rows that replace a held value release the old one.
+TEST_F(Vantrel, ConstructorsOnRawInstanceData) {
+    static char const* const kLong = "123456789012345678901234567890123456789";
+    // "Constructor()" or "Destructor()" called on a live object holding a long value.
+    static auto const again = [](char const* decl) {
+        Object o = decimal(kLong);
+        EXPECT_EQ(method(o, decl).exception(), "");
+        return o;
+    };
+    // What the host program does, and the value of the object it ends with.
+    std::pair<Object (*)(), char const*> const rows[] = {
+        {[] { return newObject("Decimal"); }, "0e0"},
+        {[] { return construct("Decimal", kDecls[0], {}); }, "0e0"},
+        {[] { return construct("Decimal", kDecls[1], {str("1.5")}); }, "15e-1"},
+        {[] { return construct("Decimal", kDecls[2], {dbl(2.5)}); }, "25e-1"},
+        {[] { return method(decimal(kLong), "Operator_Multiply(x As Integer)", {integer(-2)}).value.object; },
+         "-246913578024691357802469135780246913578e0"},
+        {[] { return again(kDecls[0]); }, "0e0"},
+        {[] { return again(kDecls[4]); }, "0e0"},
+    };
+    struct ZeroFillAfter {
+        ~ZeroFillAfter() { fillInstanceData(0); }
+    } zeroFillAfter;
+    for (int fill : {0x00, 0xA5, 0xFF, 0x01}) {
+        fillInstanceData(static_cast<unsigned char>(fill));
+        for (std::size_t i = 0; i < std::size(rows); ++i) {
+            Stats s = stats();
+            EXPECT_EQ(decStr(rows[i].first()), rows[i].second) << "row " << i << ", fill " << fill;
+            Stats t = stats();
+            EXPECT_EQ(t.destructorRuns - s.destructorRuns, t.constructorRuns - s.constructorRuns) << i;
+            EXPECT_EQ(t.liveObjects, s.liveObjects) << i;
+        }
+    }
 }
 
 }  // namespace
