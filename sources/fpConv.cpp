@@ -80,18 +80,16 @@ namespace {
 
 inline bool isDigit(char c) { return c >= '0' && c <= '9'; }
 
-// Reads the decimal int that starts the first (at most 21) characters of t: an
-// optional sign, then digits up to the first non-digit. False when there is no
-// digit or the value lies outside int; digits are counted, never overflowed.
+// Reads the decimal int that starts t: an optional sign, then every digit up to the
+// first non-digit, so no run of leading zeros cuts the value short. False when there
+// is no digit or the value lies outside int; reading stops past 2^31, never overflowing.
 bool readExponent(char const* t, int64& value) {
-    std::size_t n = 0;
-    while (n < 21 && t[n] != '\0') ++n;
     std::size_t i = 0;
     bool negative = false;
-    if (i < n && (t[i] == '+' || t[i] == '-')) negative = t[i++] == '-';
-    if (i >= n || !isDigit(t[i])) return false;
+    if (t[i] == '+' || t[i] == '-') negative = t[i++] == '-';
+    if (!isDigit(t[i])) return false;
     int64 v = 0;
-    for (; i < n && isDigit(t[i]); ++i) {
+    for (; isDigit(t[i]); ++i) {
         v = v * 10 + (t[i] - '0');
         if (v > int64(1) << 31) return false;
     }
