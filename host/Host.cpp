@@ -17,6 +17,7 @@
 #include <cstring>
 #include <map>
 #include <memory>
+#include <new>
 #include <set>
 #include <string_view>
 #include <stdexcept>
@@ -40,6 +41,14 @@ namespace {
     std::fprintf(stderr, "vantrel host: %s\n", message.c_str());
     std::fflush(stderr);
     std::abort();
+}
+
+// Where the plug-in's frames are on the stack no exception may pass; out of memory there
+// ends the process, as the plug-in's own library does.
+[[noreturn]] void outOfMemory() {
+    std::fputs("vantrel host: out of memory\n", stderr);
+    std::fflush(stderr);
+    std::exit(1);
 }
 
 // The C type a declared type travels as.
@@ -149,6 +158,7 @@ struct State {
     std::string refused;
     unsigned char fill = 0;
     bool inCall = false;
+    bool lostInCall = false;  // a service of this call failed for want of memory
     std::vector<REALobject> createdInCall;
     std::vector<REALstring> builtInCall;
     std::vector<REALobject> raisedInCall;
@@ -256,10 +266,15 @@ MethodRec methodRecord(HostMethodEntry const* entry, std::string const& where) {
 REALobject allocObject(ClassRec* cls) {
     std::uint32_t size = cls->def ? cls->def->dataSize : 0;
     void* mem = std::calloc(1, kDataOffset + size);
-    if (mem == nullptr) fatal("out of memory");
+    if (mem == nullptr) throw std::bad_alloc();
     std::memset(static_cast<unsigned char*>(mem) + kDataOffset, st().fill, size);
     auto* o = new (mem) REALobjectStruct{cls, 1};
-    st().objects.insert(o);
+    try {
+        st().objects.insert(o);
+    } catch (std::bad_alloc const&) {
+        std::free(mem);
+        throw;
+    }
     if (cls->def && cls->def->constructor) {
         ++st().stats.constructorRuns;
         reinterpret_cast<void (*)(REALobject)>(cls->def->constructor)(o);
@@ -288,7 +303,12 @@ void release(REALobject o) {
 
 REALstring newString(std::string bytes) {
     auto* s = new REALstringStruct{1, std::move(bytes)};
-    st().strings.insert(s);
+    try {
+        st().strings.insert(s);
+    } catch (std::bad_alloc const&) {
+        delete s;
+        throw;
+    }
     return s;
 }
 
@@ -307,6 +327,12 @@ bool takeFrom(std::vector<REALobject>& v, REALobject o) {
     return true;
 }
 
+// Room for one more, so that the push_back after it cannot throw.
+template <class T>
+void reserveOne(std::vector<T>& v) {
+    if (v.size() == v.capacity()) v.reserve(v.empty() ? 8 : 2 * v.size());
+}
+
 // ---- the services
 
 void svcRegisterVersion(std::int32_t version) { st().version = version; }
@@ -316,9 +342,15 @@ REALobject svcNewInstance(char const* className) {
     ClassRec* cls = classNamed(className);
     if (cls == nullptr) fatal(std::string("new instance of the unknown class ") + className);
     if (!st().refused.empty() && sameText(st().refused, className)) return nullptr;
-    REALobject o = allocObject(cls);
-    if (st().inCall) st().createdInCall.push_back(o);
-    return o;
+    try {
+        if (st().inCall) reserveOne(st().createdInCall);
+        REALobject o = allocObject(cls);
+        if (st().inCall) st().createdInCall.push_back(o);
+        return o;
+    } catch (std::bad_alloc const&) {
+        st().lostInCall = true;
+        return nullptr;
+    }
 }
 
 void svcRaiseException(REALobject e) {
@@ -327,11 +359,17 @@ void svcRaiseException(REALobject e) {
         return;
     }
     if (st().objects.count(e) == 0) fatal("raise of an object the host does not know");
+    try {
+        reserveOne(st().raisedInCall);
+    } catch (std::bad_alloc const&) {
+        st().lostInCall = true;  // the end of the call releases e if the call made it
+        return;
+    }
     if (!takeFrom(st().createdInCall, e)) retain(e);
     st().raisedInCall.push_back(e);
 }
 
-void svcRegisterClass(REALclassDefinition* def) {
+void registerClass(REALclassDefinition* def) {
     if (def == nullptr || def->name == nullptr) fatal("class definition without a name");
     if (def->version != kHostPluginVersion) fatal("class " + std::string(def->name) + " has an unknown version");
     if (classNamed(def->name)) fatal("class " + std::string(def->name) + " registered twice");
@@ -355,19 +393,37 @@ void svcRegisterClass(REALclassDefinition* def) {
     }
 }
 
+void svcRegisterClass(REALclassDefinition* def) {
+    try {
+        registerClass(def);
+    } catch (std::bad_alloc const&) {
+        outOfMemory();
+    }
+}
+
 void svcRegisterMethod(HostMethodEntry const* entry) {
-    MethodRec m = methodRecord(entry, "the module methods");
-    std::string key = m.entry.declaration;
-    if (!st().moduleMethods.emplace(key, std::move(m)).second) fatal("declaration \"" + key + "\" registered twice");
-    st().moduleOrder.push_back(key);
+    try {
+        MethodRec m = methodRecord(entry, "the module methods");
+        std::string key = m.entry.declaration;
+        if (!st().moduleMethods.emplace(key, std::move(m)).second) fatal("declaration \"" + key + "\" registered twice");
+        st().moduleOrder.push_back(key);
+    } catch (std::bad_alloc const&) {
+        outOfMemory();
+    }
 }
 
 REALstring svcBuildString(char const* bytes, std::int32_t count, std::uint32_t encoding) {
     if (encoding != kEncodingUTF8) fatal("string built in an encoding other than UTF-8");
     if (count < 0 || (count > 0 && bytes == nullptr)) fatal("string built from a negative count or nil bytes");
-    REALstring s = newString(std::string(bytes ? bytes : "", static_cast<std::size_t>(count)));
-    if (st().inCall) st().builtInCall.push_back(s);
-    return s;
+    try {
+        if (st().inCall) reserveOne(st().builtInCall);
+        REALstring s = newString(std::string(bytes ? bytes : "", static_cast<std::size_t>(count)));
+        if (st().inCall) st().builtInCall.push_back(s);
+        return s;
+    } catch (std::bad_alloc const&) {
+        st().lostInCall = true;
+        return nullptr;
+    }
 }
 
 bool svcGetStringData(REALstring s, std::uint32_t encoding, HostStringData* out) {
@@ -376,14 +432,20 @@ bool svcGetStringData(REALstring s, std::uint32_t encoding, HostStringData* out)
     if (st().strings.count(s) == 0) fatal("string data of a string the host does not know");
     // A copy of its own, so a missing dispose shows as a leak.
     char* copy = static_cast<char*>(std::malloc(s->bytes.size() + 1));
-    if (copy == nullptr) fatal("out of memory");
+    try {
+        if (copy == nullptr) throw std::bad_alloc();
+        st().stringData.insert(copy);
+    } catch (std::bad_alloc const&) {
+        std::free(copy);
+        st().lostInCall = true;
+        return false;
+    }
     std::memcpy(copy, s->bytes.data(), s->bytes.size());
     copy[s->bytes.size()] = '\0';
     out->data = copy;
     out->length = static_cast<std::uint32_t>(s->bytes.size());
     out->encoding = encoding;
     out->hostPrivate = reinterpret_cast<std::uintptr_t>(copy);
-    st().stringData.insert(copy);
     return true;
 }
 
@@ -478,9 +540,11 @@ R dispatch(HostFunction f, Slot const* s, std::size_t n) {
 }
 
 // Ends a call: adopts or borrows the returned handle, counts what the plug-in dropped,
-// reads and releases the raised exceptions.
+// reads and releases the raised exceptions. When a service of the call or the reading of its
+// result ran out of memory, throws std::bad_alloc with all of the call released.
 void finishCall(CallResult& r, REALobject retObject, REALstring retString) {
     State& s = st();
+    bool complete = !s.lostInCall;
     if (r.value.kind == Kind::Object && retObject) {
         if (s.objects.count(retObject) == 0) fatal("a method returned an object the host does not know");
         if (!takeFrom(s.createdInCall, retObject)) retain(retObject);
@@ -491,7 +555,11 @@ void finishCall(CallResult& r, REALobject retObject, REALstring retString) {
             r.value.nilString = true;
         } else {
             if (s.strings.count(retString) == 0) fatal("a method returned a string the host does not know");
-            r.value.text = retString->bytes;
+            try {
+                r.value.text = retString->bytes;
+            } catch (std::bad_alloc const&) {
+                complete = false;
+            }
             auto it = std::find(s.builtInCall.begin(), s.builtInCall.end(), retString);
             if (it != s.builtInCall.end()) {
                 s.builtInCall.erase(it);
@@ -508,13 +576,19 @@ void finishCall(CallResult& r, REALobject retObject, REALstring retString) {
         releaseString(str);
     }
     for (REALobject e : s.raisedInCall) {
-        r.raised.push_back(e->cls->name);
+        try {
+            if (complete) r.raised.push_back(e->cls->name);
+        } catch (std::bad_alloc const&) {
+            complete = false;
+        }
         release(e);
     }
     s.createdInCall.clear();
     s.builtInCall.clear();
     s.raisedInCall.clear();
     s.inCall = false;
+    s.lostInCall = false;
+    if (!complete) throw std::bad_alloc();
 }
 
 std::string kindName(Kind k) {
@@ -550,7 +624,14 @@ CallResult invokeMethod(MethodRec const& m, bool withReceiver, Object const& rec
     // On the stack: a compiled host passes its arguments in registers, not on the heap.
     std::array<Slot, kMaxArgs> slots{};
     std::size_t count = 0;
-    std::vector<REALstring> temporaries;
+    // The argument strings, released however the call ends.
+    struct Temporaries {
+        std::array<REALstring, kMaxArgs> strings{};
+        std::size_t count = 0;
+        ~Temporaries() {
+            for (std::size_t i = 0; i < count; ++i) releaseString(strings[i]);
+        }
+    } temporaries;
     if (withReceiver) slots[count++] = Slot{CType::Object, receiver.handle(), nullptr, 0, 0, false};
     for (std::size_t i = 0; i < args.size(); ++i) {
         Value const& v = args[i];
@@ -563,7 +644,7 @@ CallResult invokeMethod(MethodRec const& m, bool withReceiver, Object const& rec
                 s.type = CType::String;
                 if (!v.nilString) {
                     s.string = newString(v.text);
-                    temporaries.push_back(s.string);
+                    temporaries.strings[temporaries.count++] = s.string;
                 }
                 break;
             case Kind::Double: s.type = CType::Double, s.number = v.number; break;
@@ -577,6 +658,7 @@ CallResult invokeMethod(MethodRec const& m, bool withReceiver, Object const& rec
     State& s = st();
     if (s.inCall) fatal("a call into the plug-in while another is running");
     s.inCall = true;
+    s.lostInCall = false;
     CallResult r;
     r.value.kind = m.sig.result.kind;
     REALobject retObject = nullptr;
@@ -593,7 +675,6 @@ CallResult invokeMethod(MethodRec const& m, bool withReceiver, Object const& rec
         case Kind::Boolean: r.value.boolean = dispatch<bool>(f, slots.data(), count); break;
     }
     finishCall(r, retObject, retString);
-    for (REALstring t : temporaries) releaseString(t);
     return r;
 }
 
@@ -646,10 +727,10 @@ void* resolve(char const* entryName) {
         {HOST_ENTRY_GET_STRING_DATA, address<HostGetStringDataFn>(&svcGetStringData)},
         {HOST_ENTRY_DISPOSE_STRING_DATA, address<HostDisposeStringDataFn>(&svcDisposeStringData)},
     };
-    std::string name = entryName ? entryName : "(nil)";
+    // No std::string here: the plug-in calls this, and no exception may cross its frames.
     for (auto const& e : entries)
-        if (name == e.first) return e.second;
-    fatal("the plug-in asked for the unknown entry \"" + name + "\"");
+        if (entryName && std::strcmp(entryName, e.first) == 0) return e.second;
+    fatal("the plug-in asked for the unknown entry \"" + std::string(entryName ? entryName : "(nil)") + "\"");
 }
 
 int32_t registeredPluginVersion() { return st().version; }

@@ -8,7 +8,12 @@
 // receiver, an argument, a string the plug-in keeps such as its shared empty string) is
 // borrowed: the host adds the caller's reference itself. A raised exception object passes
 // its creation reference to the host. Instance data is zero-filled before the class
-// constructor runs (another byte with fillInstanceData). Empty host strings may be passed as a nil handle (nilString()).
+// constructor runs (another byte with fillInstanceData). Empty host strings may be passed
+// as a nil handle (nilString()).
+//
+// Out of memory: a service the plug-in calls never throws; it fails as the host may (a nil
+// object or string, no string data), and the call then throws std::bad_alloc once all of it
+// is released. newObject and the calls throw std::bad_alloc for their own allocations too.
 #ifndef VANTREL_HOST_H
 #define VANTREL_HOST_H
 

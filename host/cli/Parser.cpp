@@ -379,19 +379,35 @@ private:
 }  // namespace
 
 Expr::~Expr() {
-    std::vector<ExprPtr> pending;
-    auto detach = [&pending](Expr& e) {
-        if (e.operand) pending.push_back(std::move(e.operand));
-        if (e.right) pending.push_back(std::move(e.right));
-        for (ExprPtr& a : e.args)
-            if (a) pending.push_back(std::move(a));
+    // Right rotations turn each subtree into a list along `right`, freed one childless node
+    // at a time: no recursion (a long line is a deep tree) and no allocation (this also runs
+    // while a line that ran out of memory unwinds).
+    auto takeChild = [](Expr& e) -> ExprPtr {
+        if (e.operand) return std::move(e.operand);
+        if (e.right) return std::move(e.right);
+        ExprPtr c;
+        while (!c && !e.args.empty()) {
+            c = std::move(e.args.back());
+            e.args.pop_back();
+        }
+        return c;
     };
-    detach(*this);
-    while (!pending.empty()) {
-        ExprPtr e = std::move(pending.back());
-        pending.pop_back();
-        detach(*e);
-    }  // e goes with no children left
+    for (ExprPtr root = takeChild(*this); root; root = takeChild(*this)) {
+        while (root) {
+            while (!root->operand && !root->args.empty()) {
+                root->operand = std::move(root->args.back());
+                root->args.pop_back();
+            }
+            if (root->operand) {
+                ExprPtr l = std::move(root->operand);
+                root->operand = std::move(l->right);
+                l->right = std::move(root);
+                root = std::move(l);
+            } else {
+                root = std::move(root->right);  // the node left behind has no children
+            }
+        }
+    }
 }
 
 bool sameName(std::string const& a, std::string const& b) {

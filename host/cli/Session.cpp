@@ -5,6 +5,7 @@
 #include <charconv>
 #include <climits>
 #include <cmath>
+#include <new>
 #include <ostream>
 #include <sstream>
 #include <stdexcept>
@@ -500,6 +501,9 @@ bool Session::run(std::string const& line, long lineNumber) {
         message = e.what();
     } catch (std::invalid_argument const& e) {
         message = std::string("the host refused the call: ") + e.what();
+    } catch (std::bad_alloc const&) {
+        // The line's tree and values are gone by now, and the host undid its call.
+        message = "out of memory";
     }
     out_.flush();  // keeps the two streams in order when they go to one place
     err_ << "error: line " << lineNumber << ": " << message << std::endl;

@@ -1,7 +1,9 @@
 // vantrel-host: the command line of the host stand-in. Loads a plug-in and runs lines of a
 // small host-like language against what it registered.
+#include <cstdio>
 #include <fstream>
 #include <iostream>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -50,7 +52,8 @@ char const* const kUsage =
     "Printed: Strings as text, Doubles in shortest form, Currency with 4 places, a Decimal as\n"
     "  its Str and, in parentheses, its DecStr. A raised exception prints 'raised <class>'.\n"
     "Errors in a line go to standard error as 'error: line N: ...'.\n"
-    "Exit status: 0, or 1 when a line had an error, 2 when the command line or plug-in failed.\n";
+    "Exit status: 0; 1 when a line had an error (out of memory too), a FILE could not be read\n"
+    "  or the output could not be written; 2 when the command line or plug-in failed.\n";
 
 static_assert(vcli::kMaxNesting == 256, "the usage text names the nesting limit");
 
@@ -69,17 +72,35 @@ std::string besideProgram(char const* argv0) {
     return (slash == std::string::npos ? std::string(".") : self.substr(0, slash)) + "/" VANTREL_PLUGIN_FILE_NAME;
 }
 
-bool runStream(vcli::Session& session, std::istream& in, bool prompt) {
+// False when a line had an error or in could not be read to its end. Output that can no
+// longer be written ends the run.
+bool runStream(vcli::Session& session, std::istream& in, std::string const& name, bool prompt) {
     bool ok = true;
     std::string line;
     long n = 0;
-    while (true) {
+    while (std::cout) {
         if (prompt) std::cout << "> " << std::flush;
         if (!std::getline(in, line)) break;
         ok = session.run(line, ++n) && ok;
     }
     if (prompt) std::cout << '\n';
+    // A directory opens on POSIX systems and fails at the first read; std::cin reads through
+    // stdio, which keeps its error to itself.
+    if (in.bad() || (&in == &std::cin && std::ferror(stdin))) {
+        std::cerr << "vantrel-host: cannot read " << name;
+        if (n > 0) std::cerr << " past line " << n;
+        std::cerr << '\n';
+        return false;
+    }
     return ok;
+}
+
+// Flushes standard output; false, with a message, when what was written did not all get out
+// (a full disk, a closed pipe).
+bool outputWritten() {
+    if (std::cout.flush()) return true;
+    std::cerr << "vantrel-host: cannot write the output\n";
+    return false;
 }
 
 }  // namespace
@@ -93,7 +114,7 @@ int main(int argc, char** argv) {
         bool hasValue = i + 1 < argc;
         if (a == "--help" || a == "-h") {
             std::cout << kUsage;
-            return 0;
+            return outputWritten() ? 0 : 1;
         } else if (a == "--list") {
             list = true;
         } else if (a == "--plugin" && hasValue) {
@@ -118,16 +139,18 @@ int main(int argc, char** argv) {
     }
     if (list) {
         vcli::listRegistrations(std::cout);
-        if (lines.empty() && files.empty()) return 0;
+        if (lines.empty() && files.empty()) return outputWritten() ? 0 : 1;
     }
     bool ok = true;
-    {
+    try {
         vcli::Session session(std::cout, std::cerr);
         long n = 0;
-        for (std::string const& line : lines) ok = session.run(line, ++n) && ok;
+        for (std::string const& line : lines)
+            if (std::cout) ok = session.run(line, ++n) && ok;
         for (std::string const& f : files) {
+            if (!std::cout) break;
             if (f == "-") {
-                ok = runStream(session, std::cin, false) && ok;
+                ok = runStream(session, std::cin, "standard input", false) && ok;
                 continue;
             }
             std::ifstream in(f);
@@ -136,10 +159,13 @@ int main(int argc, char** argv) {
                 ok = false;
                 continue;
             }
-            ok = runStream(session, in, false) && ok;
+            ok = runStream(session, in, f, false) && ok;
         }
-        if (lines.empty() && files.empty()) ok = runStream(session, std::cin, VH_ISATTY(0) != 0) && ok;
+        if (lines.empty() && files.empty())
+            ok = runStream(session, std::cin, "standard input", VH_ISATTY(0) != 0) && ok;
+    } catch (std::bad_alloc const&) {  // outside a line: the session reports those itself
+        std::cerr << "vantrel-host: out of memory\n";
+        ok = false;
     }  // the variables go before the plug-in's own exit handlers run
-    std::cout.flush();
-    return ok ? 0 : 1;
+    return outputWritten() && ok ? 0 : 1;
 }
