@@ -230,7 +230,7 @@ TEST(HostDigits, Lg2IsTheFloorOfTheExactBinaryLogarithm) {
         }
     }
     std::mt19937_64 g(0x21);
-    for (int i = 0; i < 200; ++i) texts.push_back(randomText(g, 1 + g() % 60, long(g() % 2001) - 1000, false));
+    for (int i = 0; i < 200; ++i) texts.push_back(randomText(g, 1 + std::size_t(g() % 60), long(g() % 2001) - 1000, false));
     for (int p : {1, 5, 32, 100})
         for (std::string const& t : texts) {
             callModule("DecSetPrecision(DecPrec As Integer)", {integer(p)});
